@@ -1,0 +1,32 @@
+#include "main.h"
+
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QLocalSocket>
+
+void orvaneInitResources() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    Q_INIT_RESOURCE(resources);
+}
+
+bool instanceRunning() {
+    QLocalSocket socket;
+    socket.connectToServer(QCoreApplication::applicationName(), QIODevice::ReadWrite);
+    return socket.waitForConnected(100);
+}
+
+int orvaneMain(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    if (instanceRunning()) return -17;
+    int result = 0;
+    {
+        MainWindow window;
+        window.setWindowFlags(Qt::FramelessWindowHint);
+        window.show();
+        result = app.exec();
+    }
+    return result;
+}

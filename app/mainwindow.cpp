@@ -1,0 +1,174 @@
+#include "mainwindow.h"
+
+#include "main.h"
+#include "ui_mainwindow.h"
+
+#include <hidapi/hidapi.h>
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace {
+const QPointF kNoDrag(2147483647.0, 2147483647.0);
+}
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow) {
+    orvaneInitResources();
+    ui->setupUi(this);
+    ui->lbCurVer->setText(QStringLiteral("Orvane Version: v") + QStringLiteral(ORVANE_VERSION));
+    ui->pbStatus->hide();
+
+    connect(ui->pbClose, &QPushButton::clicked, this, &MainWindow::onClose);
+    connect(ui->pbMin, &QPushButton::clicked, this, &MainWindow::onMinimize);
+    for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4, ui->pbS5})
+        connect(b, &QPushButton::clicked, this, &MainWindow::onSidebar);
+    for (QPushButton *b :
+         {ui->pbB1,  ui->pbB2,  ui->pbB3,  ui->pbB4,  ui->pbB5,  ui->pbB6,  ui->pbD13, ui->pbD16,
+          ui->pbD3,  ui->pbD4,  ui->pbB9,  ui->pbB10, ui->pbB11, ui->pbB12, ui->pbB13, ui->pbB14,
+          ui->pbD23, ui->pbD26, ui->pbT1,  ui->pbT2,  ui->pbT3,  ui->pbT4,  ui->pbT5,  ui->pbT6,
+          ui->pbT7,  ui->pbT8,  ui->pbT9,  ui->pbT10, ui->pbT11, ui->pbT12, ui->pbT13, ui->pbT14,
+          ui->pbT15, ui->pbT16, ui->pbT17, ui->pbT18, ui->pbT19, ui->pbTL1, ui->pbTL2, ui->pbTL3,
+          ui->pbTR1, ui->pbTR2, ui->pbTR3, ui->pbXL,  ui->pbXR})
+        connect(b, &QPushButton::clicked, this, &MainWindow::onColorPick);
+    for (QPushButton *b : {ui->pbSetR, ui->pbSetG, ui->pbSetB, ui->pbSetW, ui->pbSetD, ui->pbSet1,
+                           ui->pbSet2, ui->pbSet3, ui->pbSet4})
+        connect(b, &QPushButton::clicked, this, &MainWindow::onSetColor);
+    connect(ui->pbSave, &QPushButton::clicked, this, &MainWindow::onSaveColor);
+    connect(ui->pbPath, &QPushButton::clicked, this, &MainWindow::onShowPath);
+    connect(ui->pbUpgrade, &QPushButton::clicked, this, &MainWindow::onUpgrade);
+    connect(ui->hsBite, &QSlider::valueChanged, this, &MainWindow::onPaddleChanged);
+    connect(ui->hsBite, &QSlider::sliderReleased, this, &MainWindow::onPaddleUpdate);
+    for (QRadioButton *b : {ui->rbPadL, ui->rbPadR, ui->rbPadNo})
+        connect(b, &QRadioButton::clicked, this, &MainWindow::onPaddleUpdate);
+    connect(ui->pbSaveP, &QPushButton::clicked, this, &MainWindow::onSavePageP);
+    connect(ui->pbAutoUpgrade, &QPushButton::clicked, this, &MainWindow::onAutoUpgrade);
+    connect(ui->pbClearFlash, &QPushButton::clicked, this, &MainWindow::onClearFlash);
+    connect(&upgradeThread, &TarnUpgrade::progress, this, &MainWindow::onProgress);
+    connect(&eventThread, &TarnEvent::eventTrigger, this, &MainWindow::onJoystickEvent);
+    connect(ui->hsTrigger, &QSlider::valueChanged, this, &MainWindow::onTriggerChanged);
+    connect(ui->hsTrigger, &QSlider::sliderReleased, this, &MainWindow::onTriggerUpdate);
+    connect(ui->hsShifter, &QSlider::valueChanged, this, &MainWindow::onShifterChanged);
+    connect(ui->hsShifter, &QSlider::sliderReleased, this, &MainWindow::onShifterUpdate);
+    connect(ui->pbSaveEnc, &QPushButton::clicked, this, &MainWindow::onSavePageE);
+    connect(ui->cbClutch, &QRadioButton::toggled, this, &MainWindow::onClutchStatus);
+    connect(ui->cbShifter, &QRadioButton::toggled, this, &MainWindow::onShifterStatus);
+    connect(ui->pbCalL, &QPushButton::toggled, this, &MainWindow::onCalibrateL);
+    connect(ui->pbCalR, &QPushButton::toggled, this, &MainWindow::onCalibrateR);
+    connect(ui->pbBearLCa, &QPushButton::clicked, this, &MainWindow::onBearLCalibrate);
+    connect(ui->pbBearRCa, &QPushButton::clicked, this, &MainWindow::onBearRCalibrate);
+    connect(ui->pbBearExLCa, &QPushButton::clicked, this, &MainWindow::onBearExLCalibrate);
+    connect(ui->pbBearExRCa, &QPushButton::clicked, this, &MainWindow::onBearExRCalibrate);
+    connect(ui->pbEncoder, &QPushButton::clicked, this, &MainWindow::onEncoderBind);
+
+    ui->stackedWidget->setCurrentIndex(0);
+    dragOrigin = QPointF(-1.0, -1.0);
+    connect(&eventThread, &TarnEvent::deviceDisconnect, this, &MainWindow::onInit);
+
+    // One pending retry at most, however many times the wheel is lost.
+    retryTimer.setSingleShot(true);
+    retryTimer.setInterval(3000);
+    connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
+    pollTimer.setSingleShot(true);
+    connect(&pollTimer, &QTimer::timeout, this, &MainWindow::onDeviceUpdate);
+    resolveInputIndicators();
+
+    enterWaitingState();
+    hid_init();
+    QTimer::singleShot(0, this, &MainWindow::onInit);
+
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setIcon(QIcon(QStringLiteral(":/img/main.ico")));
+    auto *menu = new QMenu(this);
+    QAction *restore = menu->addAction(tr("Restore"));
+    connect(restore, &QAction::triggered, this, &MainWindow::onShowNormal);
+    trayIcon->setContextMenu(menu);
+    connect(trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onTrayActivated);
+
+    // No live instance answered the probe, so a name left by a crashed one is
+    // stale; and only this user may reach the server.
+    const QString name = QCoreApplication::applicationName();
+    QLocalServer::removeServer(name);
+    localServer.setSocketOptions(QLocalServer::UserAccessOption);
+    localServer.listen(name);
+    connect(&localServer, &QLocalServer::newConnection, this, &MainWindow::onShowNormal);
+}
+
+MainWindow::~MainWindow() {
+    // Never destroy a running thread: the window can go without onClose().
+    eventThread.requestInterruption();
+    eventThread.wait();
+    upgradeThread.wait();
+    delete ui;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    // A half-written image leaves the wheel without firmware: stay until it is done.
+    if (refuseWhileUploading()) {
+        event->ignore();
+        return;
+    }
+    if (eventThread.isRunning()) {
+        eventThread.requestInterruption();
+        eventThread.wait();
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::onClose() {
+    if (refuseWhileUploading()) return;
+    onSavePageP();
+    eventThread.requestInterruption();
+    eventThread.wait();
+    close();
+}
+
+void MainWindow::onMinimize() {
+    showMinimized();
+    trayIcon->setVisible(true);
+    hide();
+}
+
+void MainWindow::onShowNormal() {
+    showNormal();
+    trayIcon->setVisible(false);
+}
+
+void MainWindow::onTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick)
+        QTimer::singleShot(500, this, &MainWindow::onShowNormal);
+}
+
+void MainWindow::onSidebar() {
+    QPushButton *buttons[] = {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4, ui->pbS5};
+    for (QPushButton *b : buttons) b->setChecked(false);
+    const QObject *from = sender();
+    const QString name = from ? from->objectName() : QString();
+    const char c = name.size() > 3 ? name.at(3).toLatin1() : '\0';
+    if (c < '1' || c > '5') return;
+    const int page = c - '1';
+    buttons[page]->setChecked(true);
+    ui->stackedWidget->setCurrentIndex(page);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event) {
+    const QPointF global = event->globalPosition();
+    const int distance = int(global.y() - y());
+    if (event->button() == Qt::LeftButton && distance >= 1 && distance <= 49)
+        dragOrigin = global;
+    else
+        dragOrigin = kNoDrag;
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    if (dragOrigin == kNoDrag) return;
+    const QPointF global = event->globalPosition();
+    const int dx = int(global.x() - dragOrigin.x());
+    const int dy = int(global.y() - dragOrigin.y());
+    dragOrigin = global;
+    move(x() + dx, y() + dy);
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent *) { dragOrigin = kNoDrag; }

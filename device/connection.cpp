@@ -1,0 +1,75 @@
+// Opening the wheel, the waiting state and the first reads.
+#include "app/mainwindow.h"
+#include "device.h"
+#include "ui_mainwindow.h"
+
+#include <QTimer>
+
+void MainWindow::onInit() {
+    retryTimer.stop();
+    if (eventThread.isRunning()) {
+        eventThread.requestInterruption();
+        eventThread.wait();
+    }
+    orv::Device &device = orv::Device::instance();
+    device.close();
+
+    productId = 0;
+    for (const uint16_t pid : proto::kProductIds) {
+        if (device.open(proto::kVendorId, pid)) {
+            productId = pid;
+            break;
+        }
+    }
+    if (productId == 0) {
+        enterWaitingState();
+        retryTimer.start();
+        return;
+    }
+
+    eventThread.start(QThread::InheritPriority);
+    ui->pbStatus->hide();
+
+    readIdentity();
+    readLedTable();
+    readPaddleRecord();
+    readEncoderPulseWidth();
+    readShifterPulseWidth();
+    readClutchEnabled();
+    readFirmwareVersion();
+    loadEncoderBinding();
+
+    QTimer::singleShot(0, ui->pbS1, &QPushButton::click);
+    // Restarting the one timer keeps a single poll chain across reconnections.
+    if (statusPolling) pollTimer.start(0);
+}
+
+void MainWindow::readIdentity() {
+    proto::Answer answer;
+    orv::Device::instance().readRecord(proto::RecIdentity, 0, answer);
+    bool valid = false;
+    const std::string name = proto::identityName(answer, &valid);
+    if (!valid) return;
+    deviceName = QString::fromStdString(name);
+    applyModelProfile(deviceName);
+}
+
+void MainWindow::enterWaitingState() {
+    for (QObject *child : ui->page1->children()) {
+        const QString name = child->objectName();
+        if (name.startsWith(QLatin1String("pbI")) || name.startsWith(QLatin1String("pbJ")) ||
+            name.startsWith(QLatin1String("pbSW")))
+            static_cast<QWidget *>(child)->hide();
+    }
+    ui->lbHead->setText(tr("WAITING FOR DEVICE..."));
+    ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));
+    for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4}) b->setEnabled(false);
+    QTimer::singleShot(0, ui->pbS5, &QPushButton::click);
+    ui->pbStatus->show();
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->lbEnc, ui->hsTrigger, ui->lbTrigger,
+                                                      ui->pbSaveEnc, ui->pbCalL, ui->pgAdcR,
+                                                      ui->pbCalR, ui->pgAdcL})
+        w->hide();
+    ui->lbVersion->hide();
+    resetFirmwarePage();
+}

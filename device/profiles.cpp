@@ -1,0 +1,150 @@
+// Applying a model's profile: title, picture, controls and where they sit.
+#include "app/mainwindow.h"
+#include "device.h"
+#include "models.h"
+#include "ui_mainwindow.h"
+
+#include <QTimer>
+
+namespace {
+const QString kUpdateBase = QStringLiteral("https://" ORVANE_UPDATE_HOST "/upgrade/");
+
+QString pictureStyle(const char *picture) {
+    return QStringLiteral("border-image: url(%1)").arg(QLatin1String(picture));
+}
+
+void applyLook(QWidget *widget, models::Look look, bool withSize) {
+    if (const char *style = models::lookStyle(look)) {
+        const QString text = QLatin1String(style);
+        // Restyling costs a polish; skip it when nothing changes.
+        if (widget->styleSheet() != text) widget->setStyleSheet(text);
+        if (withSize) {
+            const models::Size size = models::lookSize(look);
+            widget->resize(size.w, size.h);
+        }
+    }
+}
+}  // namespace
+
+void MainWindow::placeShown(QWidget *widget, int x, int y, models::Look look) {
+    if (!widget) return;
+    widget->move(x, y);
+    widget->show();
+    widget->setEnabled(true);
+    applyLook(widget, look, true);
+}
+
+void MainWindow::placeHidden(QWidget *widget, int x, int y, models::Look look) {
+    if (!widget) return;
+    widget->move(x, y);
+    widget->hide();
+    widget->setEnabled(true);
+    applyLook(widget, look, false);
+}
+
+void MainWindow::applyModelProfile(const QString &name) {
+    ui->lbHead->setText(tr("TARNWELL ") + name);
+    ui->lbIcon->move(310, ui->lbIcon->y());
+
+    for (QWidget *w : {static_cast<QWidget *>(ui->lbEnc), static_cast<QWidget *>(ui->hsTrigger),
+                       static_cast<QWidget *>(ui->lbTrigger), static_cast<QWidget *>(ui->pbSaveEnc)})
+        w->setVisible(true);
+    for (QWidget *w : {static_cast<QWidget *>(ui->lbSht), static_cast<QWidget *>(ui->hsShifter),
+                       static_cast<QWidget *>(ui->lbShifter)})
+        w->setVisible(false);
+
+    for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4}) b->setEnabled(true);
+
+    static const QLatin1String prefixes[] = {QLatin1String("pbT"), QLatin1String("pbB"),
+                                             QLatin1String("pbD"), QLatin1String("pbIB"),
+                                             QLatin1String("pbID")};
+    for (QObject *child : ui->page2->children()) {
+        const QString childName = child->objectName();
+        for (const QLatin1String &prefix : prefixes) {
+            if (childName.startsWith(prefix)) {
+                auto *w = static_cast<QWidget *>(child);
+                w->hide();
+                w->setEnabled(false);
+                break;
+            }
+        }
+    }
+
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->pbXL, ui->pbXR, ui->pbIExL, ui->pbIExR,
+                                                      ui->cbClutch, ui->gpClutch, ui->cbShifter})
+        w->hide();
+    onShifterStatus();
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->pgAdcL, ui->pbCalL, ui->pgAdcR, ui->pbCalR})
+        w->hide();
+
+    const QByteArray utf8 = name.toUtf8();
+    for (const models::Profile *row : models::matchingProfiles(utf8.constData())) applyProfileRow(*row);
+}
+
+void MainWindow::applyProfileRow(const models::Profile &row) {
+    auto widget = [this](const char *objectName) {
+        return findChild<QWidget *>(QLatin1String(objectName));
+    };
+
+    updateFolder = kUpdateBase + QLatin1String(row.updateFolder);
+    if (row.title) {
+        ui->lbIcon->move(row.iconX, ui->lbIcon->y());
+        ui->lbHead->setText(tr(row.title));
+    }
+    const QString picture = pictureStyle(row.picture);
+    ui->lbMain->setStyleSheet(picture);
+
+    QWidget *encoder[3] = {ui->lbEnc, ui->hsTrigger, ui->lbTrigger};
+    for (int i = 0; i < 3; ++i)
+        placeShown(encoder[i], models::kEncoderX[i], row.encoderY[size_t(i)], models::Look::Form);
+
+    for (const models::Placement &p : row.indicators) placeHidden(widget(p.widget), p.x, p.y, p.look);
+
+    if (row.calibration != models::Calibration::None) {
+        for (const models::Placement &p : row.calibrationControls) {
+            if (row.calibration == models::Calibration::Shown)
+                placeShown(widget(p.widget), p.x, p.y, p.look);
+            else
+                placeHidden(widget(p.widget), p.x, p.y, p.look);
+        }
+    }
+
+    ui->pbS2->setEnabled(row.coloursPage);
+    if (row.coloursPage) {
+        ui->lbMainRGB->setStyleSheet(picture);
+        for (const models::Placement &p : row.colourButtons) placeShown(widget(p.widget), p.x, p.y, p.look);
+    }
+
+    if (row.clutchControls) {
+        ui->cbClutch->show();
+        ui->gpClutch->show();
+    }
+
+    if (row.extraPair == models::ExtraPair::WhenFlagged) {
+        proto::Answer answer;
+        orv::Device::instance().readRecord(proto::RecExtraColours, 0, answer);
+        if (proto::decodeExtraColours(answer).present) {
+            for (const models::Placement &p : row.extraPairPos)
+                placeShown(widget(p.widget), p.x, p.y, models::Look::WhiteDot);
+        }
+    }
+
+    if (row.extraShifters) {
+        ui->cbShifter->show();
+        readExtraShiftersEnabled();
+    }
+
+    statusPolling = row.statusPolling;
+}
+
+void MainWindow::readExtraShiftersEnabled() {
+    proto::Answer answer;
+    orv::Device::instance().readRecord(proto::RecSetting, proto::SetExtraShiftersEnabled, answer);
+    ui->cbShifter->setChecked(proto::settingEnabled(answer));
+    QTimer::singleShot(0, this, &MainWindow::onShifterStatus);
+}
+
+void MainWindow::onShifterStatus() {
+    const QRect g = ui->gpShifter->geometry();
+    ui->gpShifter->setGeometry(g.x(), g.y(), g.width(), ui->cbShifter->isChecked() ? 191 : 111);
+}

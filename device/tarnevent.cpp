@@ -1,0 +1,27 @@
+#include "tarnevent.h"
+
+#include "device.h"
+
+#include <QDebug>
+
+void TarnEvent::run() {
+    orv::Device &device = orv::Device::instance();
+    unsigned char buffer[proto::kInputReportSize] = {};
+    device.setNonBlocking(true);
+    for (;;) {
+        if (isInterruptionRequested()) break;
+        if (!device.isOpen()) {
+            emit deviceDisconnect();
+            return;
+        }
+        const int result = device.readInput(buffer, sizeof buffer, 100);
+        if (result < 0) break;
+        if (result == 0) continue;
+        // Bytes a short report did not fill keep their earlier values.
+        emit eventTrigger(QByteArray(reinterpret_cast<const char *>(buffer) + 1,
+                                     int(proto::kInputPayloadSize)));
+    }
+    device.close();
+    if (!isInterruptionRequested()) emit deviceDisconnect();
+    qDebug() << "joystick event thread done.";
+}

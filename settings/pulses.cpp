@@ -1,0 +1,163 @@
+// Pulse widths and the clutch and shifter calibrations.
+#include "app/mainwindow.h"
+#include "device/device.h"
+#include "paddlerecord.h"
+#include "storedvalue.h"
+#include "ui_mainwindow.h"
+
+#include <QMessageBox>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace {
+
+const char *const kCalibrate = QT_TRANSLATE_NOOP("MainWindow", "CALIBRATE");
+const char *const kCalibrating = QT_TRANSLATE_NOOP("MainWindow", "SAVE");
+
+// Reads a pulse width into its slider, which clamps it into its range. A
+// negative value means the wheel holds none; a failed read tells nothing, so
+// both keep the slider. With no wheel the slider goes to its minimum.
+void readPulseWidth(QSlider *slider, uint8_t subIndex) {
+    orv::Device &device = orv::Device::instance();
+    proto::Answer answer;
+    const int result = device.readRecord(proto::RecSetting, subIndex, answer);
+    if (!device.isOpen() && result < 0) {
+        slider->setValue(0);
+    } else if (result >= 0) {
+        const int32_t value = proto::settingValue(answer);
+        if (value >= 0) slider->setValue(value);
+    }
+    slider->setStatusTip(QString::number(slider->value()));
+}
+
+QString millis(int value) { return QString::asprintf("%dms", value); }
+
+// Starts one paddle's calibration with the full raw range, which `send` hands
+// to the wheel. With no wheel to learn from the button goes back to idle and
+// the limits stay as they were.
+template <typename Send>
+bool startCalibration(QPushButton *button, quint32 &min, quint32 &max, Send send) {
+    const quint32 oldMin = min, oldMax = max;
+    min = 0;
+    max = 4096;
+    if (send() >= 0) {
+        button->setText(MainWindow::tr(kCalibrating));
+        return true;
+    }
+    min = oldMin;
+    max = oldMax;
+    const QSignalBlocker blocker(button);
+    button->setChecked(false);
+    return false;
+}
+
+}  // namespace
+
+void MainWindow::readEncoderPulseWidth() { readPulseWidth(ui->hsTrigger, proto::SetEncoderPulse); }
+void MainWindow::readShifterPulseWidth() { readPulseWidth(ui->hsShifter, proto::SetShifterPulse); }
+
+void MainWindow::onTriggerChanged(int value) { ui->lbTrigger->setText(millis(value)); }
+void MainWindow::onShifterChanged(int value) { ui->lbShifter->setText(millis(value)); }
+
+void MainWindow::onTriggerUpdate() {
+    orv::Device::instance().sendCommand(
+        proto::writeSettingFrame(proto::SetEncoderPulse, ui->hsTrigger->value(), false));
+}
+
+void MainWindow::onShifterUpdate() {
+    orv::Device::instance().sendCommand(
+        proto::writeSettingFrame(proto::SetShifterPulse, ui->hsShifter->value(), false));
+}
+
+void MainWindow::onSavePageE() {
+    orv::Device &device = orv::Device::instance();
+    bool saved = device.isOpen();
+    const int value = ui->hsTrigger->value();
+    if (saved && value != settings::storedValue(ui->hsTrigger->statusTip())) {
+        saved = device.sendCommand(proto::writeSettingFrame(proto::SetEncoderPulse, value, true)) >= 0;
+        // Remembered only once the wheel took it, so a later Save tries again.
+        if (saved) ui->hsTrigger->setStatusTip(QString::number(value));
+    }
+    if (saved)
+        QMessageBox::information(this, tr("Success"), tr("Setting saved."));
+    else
+        QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
+}
+
+void MainWindow::onCalibrateL(bool on) {
+    const auto openRange = [this] {
+        return orv::Device::instance().sendCommand(settings::paddleRecordFrame(
+            paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
+    };
+    if (!on) {
+        ui->pbCalL->setText(tr(kCalibrate));
+        writePaddleRecord(true);
+        return;
+    }
+    if (startCalibration(ui->pbCalL, leftMin, leftMax, openRange))
+        QTimer::singleShot(500, this, &MainWindow::onCalibrate);
+}
+
+void MainWindow::onCalibrateR(bool on) {
+    const auto openRange = [this] {
+        return orv::Device::instance().sendCommand(settings::paddleRecordFrame(
+            paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
+    };
+    if (!on) {
+        ui->pbCalR->setText(tr(kCalibrate));
+        writePaddleRecord(true);
+        return;
+    }
+    if (startCalibration(ui->pbCalR, rightMin, rightMax, openRange))
+        QTimer::singleShot(500, this, &MainWindow::onCalibrate);
+}
+
+void MainWindow::onCalibrate() {
+    // Empty ranges, widened by each input report from now on. A calibration
+    // already finished keeps the full range it was started with.
+    const QString running = tr(kCalibrating);
+    if (ui->pbCalL->text().contains(running)) {
+        leftMin = 4096;
+        leftMax = 0;
+    }
+    if (ui->pbCalR->text().contains(running)) {
+        rightMin = 4096;
+        rightMax = 0;
+    }
+}
+
+void MainWindow::shifterCalibrate(QPushButton *button, quint8 subIndex, const char *holdText) {
+    orv::Device &device = orv::Device::instance();
+    if (!button->isChecked()) {
+        button->setText(tr(kCalibrate));
+        device.sendCommand(proto::writeSettingFrame(subIndex, -1, true));
+        return;
+    }
+    if (device.sendCommand(proto::writeSettingFrame(subIndex, 0, false)) < 0) {
+        // The wheel never heard the start: do not pretend it is learning.
+        button->setChecked(false);
+        button->setText(tr(kCalibrate));
+        return;
+    }
+    button->setText(tr(holdText));
+}
+
+void MainWindow::onBearLCalibrate() {
+    shifterCalibrate(ui->pbBearLCa, proto::SetLeftShifterCal,
+                     QT_TR_NOOP("PRESS AND HOLD LEFT SHIFTER THEN CLICK ME"));
+}
+
+void MainWindow::onBearRCalibrate() {
+    shifterCalibrate(ui->pbBearRCa, proto::SetRightShifterCal,
+                     QT_TR_NOOP("PRESS AND HOLD RIGHT SHIFTER THEN CLICK ME"));
+}
+
+void MainWindow::onBearExLCalibrate() {
+    shifterCalibrate(ui->pbBearExLCa, proto::SetExtraLeftShifterCal,
+                     QT_TR_NOOP("PRESS AND HOLD EXTRAL SHIFTER THEN CLICK ME"));
+}
+
+void MainWindow::onBearExRCalibrate() {
+    shifterCalibrate(ui->pbBearExRCa, proto::SetExtraRightShifterCal,
+                     QT_TR_NOOP("PRESS AND HOLD EXTRAR SHIFTER THEN CLICK ME"));
+}

@@ -1,0 +1,122 @@
+// The single-instance guard with real processes: a second start ends with
+// -17, a crashed instance's name does not block the next start, and copies
+// under other names run side by side.
+#include "testutil.h"
+
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QProcess>
+
+#include <csignal>
+
+namespace {
+
+struct Process {
+    QProcess process;
+    explicit Process(const QString &program) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.setProgram(program);
+        process.setArguments({QStringLiteral("--ignored-argument")});
+        process.start();
+    }
+    ~Process() {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+};
+
+bool answers(const QString &name) {
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    return socket.waitForConnected(100);
+}
+
+bool waitUntilAnswering(const QString &name) {
+    return QTest::qWaitFor([&] { return answers(name); }, 10000);
+}
+
+}  // namespace
+
+class InstanceTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    // A private copy, so that a user's running Orvane never meets the test.
+    QString copy(const QString &name) {
+        const QString path = dir.filePath(name);
+        QFile::remove(path);
+        if (!QFile::copy(QStringLiteral(ORVANE_EXE), path)) return {};
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+private slots:
+    void secondStartExitsWithMinus17() {
+        const QString exe = copy(QStringLiteral("orvane-guard-test"));
+        QVERIFY(!exe.isEmpty());
+        Process first(exe);
+        QVERIFY(waitUntilAnswering(QStringLiteral("orvane-guard-test")));
+        Process second(exe);
+        QVERIFY(second.process.waitForFinished(10000));
+        QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.process.exitCode(), (-17) & 0xFF);
+        QCOMPARE(first.process.state(), QProcess::Running);
+
+        // Only this user may reach the server.
+        const QString socketPath = QDir::tempPath() + QStringLiteral("/orvane-guard-test");
+        const QFile::Permissions p = QFileInfo(socketPath).permissions();
+        QVERIFY(QFileInfo::exists(socketPath));
+        QVERIFY(!(p & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup)));
+    }
+
+    void crashedInstanceDoesNotBlockTheNext() {
+        const QString exe = copy(QStringLiteral("orvane-crash-test"));
+        {
+            Process crashed(exe);
+            QVERIFY(waitUntilAnswering(QStringLiteral("orvane-crash-test")));
+            ::kill(pid_t(crashed.process.processId()), SIGKILL);
+            QVERIFY(crashed.process.waitForFinished(5000));
+        }
+        QVERIFY(!answers(QStringLiteral("orvane-crash-test")));  // only a stale name is left
+        Process next(exe);
+        QVERIFY(waitUntilAnswering(QStringLiteral("orvane-crash-test")));
+        QCOMPARE(next.process.state(), QProcess::Running);
+        Process third(exe);
+        QVERIFY(third.process.waitForFinished(10000));
+        QCOMPARE(third.process.exitCode(), (-17) & 0xFF);
+    }
+
+    void differentlyNamedCopiesBothRun() {
+        const QString a = copy(QStringLiteral("orvane-name-a"));
+        const QString b = copy(QStringLiteral("orvane-name-b"));
+        Process first(a);
+        Process second(b);
+        QVERIFY(waitUntilAnswering(QStringLiteral("orvane-name-a")));
+        QVERIFY(waitUntilAnswering(QStringLiteral("orvane-name-b")));
+        QCOMPARE(first.process.state(), QProcess::Running);
+        QCOMPARE(second.process.state(), QProcess::Running);
+    }
+
+    void demoStartsWithASimulatedWheel() {
+        QProcess demo;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("ORVANE_DEMO_MODEL"), QStringLiteral("NVA4"));
+        demo.setProcessEnvironment(env);
+        demo.start(QStringLiteral(ORVANE_DEMO_EXE), {});
+        QVERIFY(demo.waitForStarted(5000));
+        QVERIFY(waitUntilAnswering(QFileInfo(QStringLiteral(ORVANE_DEMO_EXE)).fileName()));
+        QTest::qWait(500);
+        QCOMPARE(demo.state(), QProcess::Running);
+        demo.kill();
+        demo.waitForFinished(3000);
+    }
+};
+
+ORVANE_TEST_MAIN(InstanceTest)
+#include "test_instance.moc"

@@ -1,0 +1,132 @@
+// Firmware version, battery and Bluetooth state against the simulated wheel.
+#include "testutil.h"
+
+namespace {
+
+constexpr uint16_t kPid = 0x2007;
+
+// Connects a window to `name` whose flash was set to `state` beforehand.
+std::unique_ptr<TestWindow> windowWith(const char *name,
+                                       const std::function<void(sim::WheelState &)> &change) {
+    tu::resetBus();
+    sim::plug(kPid, name);
+    sim::WheelState state = sim::flash(kPid);
+    change(state);
+    sim::setFlash(kPid, state);
+    auto w = tu::makeWindow();
+    if (!QTest::qWaitFor([&] { return tu::connected(*w); }, 5000)) return nullptr;
+    QTest::qWait(0);
+    return w;
+}
+
+int powerReads() {
+    int n = 0;
+    for (const auto &r : tu::readRequests()) n += r.first == 0x0F;
+    return n;
+}
+
+}  // namespace
+
+class TestStatus : public QObject {
+    Q_OBJECT
+
+private slots:
+    void versionLosesOneColon_data() {
+        QTest::addColumn<QString>("wheelText");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("one colon") << "\tMar  7 2024,15:20:" << "Firmware Version:\tMar  7 2024,15:20";
+        QTest::newRow("two colons") << "\tV1::" << "Firmware Version:\tV1:";
+        QTest::newRow("markup stays text") << "\t<b>x</b>" << "Firmware Version:\t<b>x</b>";
+    }
+    void versionLosesOneColon() {
+        QFETCH(QString, wheelText);
+        QFETCH(QString, shown);
+        auto w = windowWith("M-ZEN", [&](sim::WheelState &s) { s.firmwareVersion = wheelText.toStdString(); });
+        QVERIFY(w);
+        auto *label = w->ui->lbVersion;
+        QCOMPARE(label->text(), shown);
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        w->ui->stackedWidget->setCurrentIndex(4);
+        QVERIFY(label->isVisible());
+    }
+
+    void batteryAndBluetooth_data() {
+        QTest::addColumn<int>("link");
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<int>("reading");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("bluetooth");
+        QTest::newRow("usb link") << 1 << 40 << 3900 << "BATTERY STATUS: USB" << false;
+        QTest::newRow("high reading") << 0 << 40 << 4300 << "BATTERY STATUS: USB" << true;
+        QTest::newRow("battery") << 0 << 57 << 4299 << "BATTERY STATUS: 57%" << true;
+        QTest::newRow("full") << 0 << 100 << 3900 << "BATTERY STATUS: USB" << true;
+        QTest::newRow("other link") << 2 << 12 << 3000 << "BATTERY STATUS: 12%" << false;
+    }
+    // Connection reads the state once; later polls follow the wheel's changes.
+    void batteryAndBluetooth() {
+        QFETCH(int, link);
+        QFETCH(int, percent);
+        QFETCH(int, reading);
+        QFETCH(QString, text);
+        QFETCH(bool, bluetooth);
+        auto change = [&](sim::WheelState &s) {
+            s.link = uint8_t(link);
+            s.batteryPercent = uint8_t(percent);
+            s.batteryReading = uint16_t(reading);
+        };
+        auto w = windowWith("M-ZEN", change);
+        QVERIFY(w);
+        w->ui->stackedWidget->setCurrentIndex(3);
+        QTRY_COMPARE(w->ui->lbBatStatus->text(), text);
+        QCOMPARE(w->ui->lbBTStatus->isVisible(), bluetooth);
+        QVERIFY(w->ui->lbBatStatus->isVisible());
+        QVERIFY(w->pollTimer.isActive());
+        QCOMPARE(w->pollTimer.interval(), 10000);
+
+        // The next poll sees a wheel that changed meanwhile.
+        sim::WheelState s = sim::flash(kPid);
+        s.link = 0;
+        s.batteryPercent = 33;
+        s.batteryReading = 3700;
+        sim::setFlash(kPid, s);
+        w->onDeviceUpdate();
+        QCOMPARE(w->ui->lbBatStatus->text(), QString("BATTERY STATUS: 33%"));
+        QVERIFY(w->ui->lbBTStatus->isVisible());
+    }
+
+    void onePollChainPerConnection() {
+        auto w = tu::connectedWindow("M-TIDE");
+        QVERIFY(w);
+        QTRY_COMPARE(powerReads(), 1);
+        w->onInit();
+        QTRY_COMPARE(powerReads(), 2);
+        // Reconnected before the first poll ran: still one chain, one poll.
+        w->onInit();
+        w->onInit();
+        QTest::qWait(50);
+        QCOMPARE(powerReads(), 3);
+        QVERIFY(w->pollTimer.isActive());
+        QCOMPARE(w->pollTimer.interval(), 10000);
+
+        // A lost wheel ends the chain at its next run.
+        sim::unplug(kPid);
+        QTRY_VERIFY(tu::waiting(*w));
+        w->pollTimer.start(0);
+        QTRY_VERIFY(!w->pollTimer.isActive());
+        QTest::qWait(20);
+        QVERIFY(!w->pollTimer.isActive());
+        QCOMPARE(powerReads(), 3);
+    }
+
+    void modelWithoutPollShowsNoBattery() {
+        auto w = tu::connectedWindow("PQV7");
+        QVERIFY(w);
+        QTest::qWait(50);
+        QCOMPARE(powerReads(), 0);
+        QVERIFY(!w->pollTimer.isActive());
+        QCOMPARE(w->ui->lbBatStatus->text(), QString("BATTERY STATUS:"));
+    }
+};
+
+ORVANE_TEST_MAIN(TestStatus)
+#include "test_status.moc"
