@@ -140,6 +140,13 @@ protected:
     QTimer retryTimer;
     // inputs: indicator of each input number, resolved once (nullptr = none)
     std::array<QPushButton *, 52> inputIndicators{};
+    // Shadows of the indicators' status tips, so an unchanged report costs
+    // no widget access: inputs with an indicator, lit ("SHOW") and written at
+    // least once. A hidden-behind-our-back indicator forces one full pass.
+    quint64 indicatedInputs = 0;
+    quint64 litInputs = 0;
+    quint64 markedInputs = 0;
+    bool indicatorsDirty = true;
     // status: the one poll chain
     QTimer pollTimer;
 

@@ -38,6 +38,7 @@ void MainWindow::placeHidden(QWidget *widget, int x, int y, models::Look look) {
     if (!widget) return;
     widget->move(x, y);
     widget->hide();
+    indicatorsDirty = true;
     widget->setEnabled(true);
     applyLook(widget, look, false);
 }

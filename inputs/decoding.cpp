@@ -1,6 +1,7 @@
 // Live view of the wheel's controls. Runs once per input report, up to the
-// wheel's full report rate: pointers are resolved once and widgets are only
-// touched when their state changes.
+// wheel's full report rate: pointers are resolved once, the indicators'
+// states are shadowed in bit masks, and widgets are only touched when their
+// state changes.
 #include "app/mainwindow.h"
 #include "inputmap.h"
 #include "ui_mainwindow.h"
@@ -8,12 +9,20 @@
 namespace {
 const QString kShow = QStringLiteral("SHOW");
 const QString kHide = QStringLiteral("HIDE");
+constexpr quint64 kExtraShifterMask =
+    (quint64(1) << inputs::kExtraShifterInputs[0]) | (quint64(1) << inputs::kExtraShifterInputs[1]);
+
+int lowestBit(quint64 v) { return __builtin_ctzll(v); }
 }  // namespace
 
 void MainWindow::resolveInputIndicators() {
-    for (int n = 0; n < inputs::kIndicatedInputs; ++n)
-        inputIndicators[size_t(n)] =
+    indicatedInputs = 0;
+    for (int n = 0; n < inputs::kIndicatedInputs; ++n) {
+        QPushButton *b =
             ui->page1->findChild<QPushButton *>(QLatin1String(inputs::kIndicatorNames[size_t(n)]));
+        inputIndicators[size_t(n)] = b;
+        if (b) indicatedInputs |= quint64(1) << n;
+    }
 }
 
 void MainWindow::onJoystickEvent(QByteArray data) {
@@ -33,24 +42,35 @@ void MainWindow::onJoystickEvent(QByteArray data) {
         if (right < rightMin) rightMin = right;
     }
 
-    const uint64_t bits = inputs::inputBits(payload, 16);
-    const bool extraShifters = ui->cbShifter->isChecked();
+    quint64 candidates = indicatedInputs;
+    if (!ui->cbShifter->isChecked()) candidates &= ~kExtraShifterMask;
+    const quint64 bits = inputs::inputBits(payload, 16) & candidates;
+    quint64 active = 0;
+    for (quint64 pending = bits; pending; pending &= pending - 1) {
+        const int n = lowestBit(pending);
+        if (inputIndicators[size_t(n)]->isEnabled()) active |= quint64(1) << n;
+    }
+
     releasedInputs.clear();
-    for (int n = 0; n < inputs::kIndicatedInputs; ++n) {
+    const quint64 released = litInputs & candidates & ~active;
+    quint64 touch = released | (active & ~litInputs) | (candidates & ~markedInputs);
+    if (indicatorsDirty) touch = candidates;
+    for (; touch; touch &= touch - 1) {
+        const int n = lowestBit(touch);
+        const quint64 bit = quint64(1) << n;
         QPushButton *indicator = inputIndicators[size_t(n)];
-        if (!indicator) continue;
-        if (!extraShifters && (n == inputs::kExtraShifterInputs[0] || n == inputs::kExtraShifterInputs[1]))
-            continue;
-        const bool active = (bits >> n) & 1;
-        if (active && indicator->isEnabled()) {
+        if (active & bit) {
             if (indicator->isHidden()) indicator->show();
-            if (indicator->statusTip() != kShow) indicator->setStatusTip(kShow);
+            if (!(litInputs & bit)) indicator->setStatusTip(kShow);
         } else {
-            const QString tip = indicator->statusTip();
-            if (tip == kShow) releasedInputs.append(n);
+            if (released & bit) releasedInputs.append(n);
             if (!indicator->isHidden()) indicator->hide();
-            if (tip != kHide) indicator->setStatusTip(kHide);
+            if ((litInputs & bit) || !(markedInputs & bit)) indicator->setStatusTip(kHide);
         }
     }
+    litInputs = (litInputs & ~candidates) | active;
+    markedInputs |= candidates;
+    indicatorsDirty = false;
+
     if (!releasedInputs.isEmpty()) updateEncoderBinding();
 }

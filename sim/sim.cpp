@@ -68,6 +68,7 @@ struct Bus {
     uint32_t randomSeed = 0;
     std::mt19937 random;
     std::chrono::microseconds answerDelay{0};
+    std::chrono::microseconds sendDelay{0};
     std::chrono::milliseconds rebootTime{300};
 };
 
@@ -308,6 +309,27 @@ WheelState factoryState(const std::string &name) {
     return s;
 }
 
+WheelState showroomState(const std::string &name) {
+    WheelState s = factoryState(name);
+    // Three 4-bit levels per LED position, two levels per byte, low nibble first.
+    static const uint8_t palette[][3] = {{15, 0, 0}, {15, 6, 0}, {15, 13, 0}, {0, 15, 2},
+                                         {0, 12, 15}, {0, 3, 15}, {9, 0, 15}, {15, 0, 9}};
+    const size_t positions = s.ledTable.size() * 2 / 3;
+    std::fill(s.ledTable.begin(), s.ledTable.end(), 0);
+    for (size_t p = 0; p < positions; ++p) {
+        for (size_t c = 0; c < 3; ++c) {
+            const size_t level = 3 * p + c;
+            const uint8_t value = palette[p % 8][c];
+            s.ledTable[level / 2] |= uint8_t(level % 2 ? value << 4 : value);
+        }
+    }
+    s.extraColours = {255, 96, 0, 0, 160, 255};
+    s.link = 0;
+    s.batteryPercent = 76;
+    s.batteryReading = 3950;
+    return s;
+}
+
 void plug(uint16_t productId, const std::string &name) {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.m);
@@ -349,6 +371,7 @@ void reset() {
     b.faults.clear();
     b.randomSeed = 0;
     b.answerDelay = std::chrono::microseconds(0);
+    b.sendDelay = std::chrono::microseconds(0);
     b.rebootTime = std::chrono::milliseconds(300);
     b.closedUses = 0;
     b.logEnabled = true;
@@ -506,12 +529,19 @@ void setAnswerDelay(std::chrono::microseconds delay) {
     b.answerDelay = delay;
 }
 
+void setSendDelay(std::chrono::microseconds delay) {
+    Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.m);
+    b.sendDelay = delay;
+}
+
 void clearFaults() {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.m);
     b.faults.clear();
     b.randomSeed = 0;
     b.answerDelay = std::chrono::microseconds(0);
+    b.sendDelay = std::chrono::microseconds(0);
 }
 
 }  // namespace sim
@@ -608,7 +638,13 @@ int HID_API_EXPORT hid_set_nonblocking(hid_device *dev, int nonblock) {
 int HID_API_EXPORT hid_send_feature_report(hid_device *dev, const unsigned char *data,
                                            size_t length) {
     Bus &b = bus();
-    std::lock_guard<std::mutex> lock(b.m);
+    std::unique_lock<std::mutex> lock(b.m);
+    if (b.sendDelay.count() > 0) {
+        const auto delay = b.sendDelay;
+        lock.unlock();
+        std::this_thread::sleep_for(delay);
+        lock.lock();
+    }
     wakeUp(b);
     if (!usable(b, dev)) return -1;
     Wheel *w = wheelOf(b, dev);

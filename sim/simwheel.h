@@ -39,6 +39,9 @@ struct WheelState {
 
 // A wheel straight from the factory for this name.
 WheelState factoryState(const std::string &name);
+// The wheel the demo and the screenshots show: the factory state with a
+// colourful LED table and extra pair, on Bluetooth with a battery reading.
+WheelState showroomState(const std::string &name);
 
 enum class Op { Open, Close, Send, Get, Write, Read, SetNonBlocking };
 
@@ -104,6 +107,8 @@ void injectFault(Op op, int nth, Fault fault, int arg = 0);
 void setRandomAnswers(uint32_t seed);
 // Delay before every Get answers.
 void setAnswerDelay(std::chrono::microseconds delay);
+// Delay of every feature report sent (a slow USB link).
+void setSendDelay(std::chrono::microseconds delay);
 void clearFaults();
 
 }  // namespace sim

@@ -5,7 +5,6 @@
 #include "testutil.h"
 
 #include <QColorDialog>
-#include <QElapsedTimer>
 
 #include <limits>
 #include <map>
@@ -37,21 +36,14 @@ void paintAll(TestWindow &w, const QColor &c) {
     for (const char *name : kColourButtons) paint(w, name, c);
 }
 
-// Connects to `name` with the flash changed first.
-std::unique_ptr<TestWindow> connectWith(const char *name,
-                                        const std::function<void(sim::WheelState &)> &change = {}) {
-    tu::resetBus();
-    sim::plug(kPid, name);
-    if (change) {
-        sim::WheelState s = sim::flash(kPid);
-        change(s);
-        sim::setFlash(kPid, s);
-    }
-    auto w = tu::makeWindow();
-    if (!QTest::qWaitFor([&] { return tu::connected(*w); }, 5000)) return nullptr;
-    QTest::qWait(0);
-    return w;
+// Presses Save and answers its box: "title: text".
+QString pressSave(TestWindow &w) {
+    auto box = tu::answerBox(QMessageBox::Ok);
+    w.ui->pbSave->click();
+    return box->answered() ? box->title() + QLatin1String(": ") + box->text() : QString();
 }
+const QString kSaved = QStringLiteral("Success: LED colors and shifter value saved.");
+const QString kNotSaved = QStringLiteral("Error: Can not save setting.");
 
 int count(const std::vector<std::pair<int, int>> &reads, int record) {
     return int(std::count(reads.begin(), reads.end(), std::make_pair(record, 0)));
@@ -59,75 +51,48 @@ int count(const std::vector<std::pair<int, int>> &reads, int record) {
 
 // 20-byte LED block report carrying bytes 18i.. of `table`.
 tu::Bytes blockFrame(const tu::Bytes &table, int i) {
-    tu::Bytes f{3, uint8_t(i)};
-    f.insert(f.end(), table.begin() + 18 * i, table.begin() + 18 * i + 18);
+    tu::Bytes f(20, 0);
+    f[0] = 3;
+    f[1] = uint8_t(i);
+    std::copy_n(table.begin() + 18 * i, 18, f.begin() + 2);
     return f;
 }
 
 // --- per-model expectations, written from the layouts' text -----------------
 
-enum class Shows { Level, Exact, Kept };
-struct Painted {
-    const char *button;
-    Shows shows;
-    const char *from = nullptr;  // the button whose colour it shows, if another
-    bool swapGreenBlue = false;  // written R, B, G and read R, G, B
-};
-
+// After a save and a reconnection every colour button shows the level value
+// of its own colour, except: `exact` buttons show it unchanged (the extra pair
+// outside the table), `kept` ones are not painted (a trailing '*' is a name
+// prefix), and `from` ones show another button's colour, its green and blue
+// swapped when marked '~' (written R, B, G, read R, G, B).
 struct RoundTrip {
     const char *name;
     int blocks;
-    int extraReads;  // Extra colours reads at connection (the profile's included)
-    std::vector<Painted> painted;
+    int extraReads;  // Extra colours reads at connection, the profile's included
+    const char *exact;
+    const char *kept;
+    std::vector<std::pair<const char *, const char *>> from;
 };
 
-std::vector<Painted> levels(std::initializer_list<const char *> names, Shows shows = Shows::Level) {
-    std::vector<Painted> out;
-    for (const char *n : names) out.push_back({n, shows});
-    return out;
-}
-std::vector<Painted> operator+(std::vector<Painted> a, const std::vector<Painted> &b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+#define LATE_T "pbT12 pbT13 pbT14 pbT15 pbT16 pbT17 pbT18 pbT19"
+const std::vector<RoundTrip> kRoundTrips = {
+    {"M-ZEN", 4, 2, "pbXL pbXR", LATE_T, {}},
+    {"PQV7 Pro", 4, 2, "pbXL pbXR", LATE_T, {}},
+    {"KSTAR2", 4, 1, "pbXL pbXR", "pbD3 pbD4 pbT*", {}},
+    {"LB370", 4, 0, "", "pbXL pbXR pbTL* pbTR* " LATE_T,
+     {{"pbB3", "pbB2"}, {"pbB11", "pbB10"}, {"pbT1", "pbD13~"}, {"pbT2", "pbD13~"}, {"pbT10", "pbD23~"},
+      {"pbT11", "pbD23~"}}},
+    {"ZORIX", 8, 0, "", "pbD3 pbD4 pbTL2 pbTR2", {}},
+    {"NVA4", 4, 1, "pbXL pbXR", "pbTR1 " LATE_T, {}},
+};
+#undef LATE_T
 
-const auto kBAll = levels({"pbB1", "pbB2", "pbB3", "pbB4", "pbB5", "pbB6", "pbB9", "pbB10", "pbB11", "pbB12",
-                           "pbB13", "pbB14"});
-const auto kDAll = levels({"pbD3", "pbD4", "pbD13", "pbD16", "pbD23", "pbD26"});
-const auto kT1to11 =
-    levels({"pbT1", "pbT2", "pbT3", "pbT4", "pbT5", "pbT6", "pbT7", "pbT8", "pbT9", "pbT10", "pbT11"});
-const auto kT12to19 = levels({"pbT12", "pbT13", "pbT14", "pbT15", "pbT16", "pbT17", "pbT18", "pbT19"});
-
-const std::vector<RoundTrip> &roundTrips() {
-    static const std::vector<RoundTrip> rows = {
-        {"M-ZEN", 4, 2,
-         kBAll + kDAll + kT1to11 + levels({"pbTL1", "pbTL2", "pbTL3", "pbTR1", "pbTR2", "pbTR3"}) +
-             levels({"pbXL", "pbXR"}, Shows::Exact) + levels({"pbT12"}, Shows::Kept)},
-        {"PQV7 Pro", 4, 2,
-         kBAll + kDAll + kT1to11 + levels({"pbTL1", "pbTL2", "pbTL3", "pbTR1", "pbTR2", "pbTR3"}) +
-             levels({"pbXL", "pbXR"}, Shows::Exact)},
-        {"KSTAR2", 4, 1,
-         kBAll + levels({"pbD13", "pbD16", "pbD23", "pbD26"}) + levels({"pbXL", "pbXR"}, Shows::Exact) +
-             levels({"pbD3", "pbD4", "pbT1", "pbTL1", "pbTR1"}, Shows::Kept)},
-        {"LB370", 4, 0,
-         levels({"pbB1", "pbB2", "pbB4", "pbB5", "pbB6", "pbB9", "pbB10", "pbB12", "pbB13", "pbB14"}) + kDAll +
-             levels({"pbT3", "pbT4", "pbT5", "pbT6", "pbT7", "pbT8", "pbT9"}) +
-             std::vector<Painted>{{"pbB3", Shows::Level, "pbB2"},
-                                  {"pbB11", Shows::Level, "pbB10"},
-                                  {"pbT1", Shows::Level, "pbD13", true},
-                                  {"pbT2", Shows::Level, "pbD13", true},
-                                  {"pbT10", Shows::Level, "pbD23", true},
-                                  {"pbT11", Shows::Level, "pbD23", true}} +
-             levels({"pbXL", "pbXR", "pbTL1", "pbTR1"}, Shows::Kept)},
-        {"ZORIX", 8, 0,
-         kBAll + levels({"pbD13", "pbD16", "pbD23", "pbD26"}) + kT1to11 + kT12to19 +
-             levels({"pbTL1", "pbTL3", "pbTR1", "pbTR3", "pbXL", "pbXR"}) +
-             levels({"pbD3", "pbD4", "pbTL2", "pbTR2"}, Shows::Kept)},
-        {"NVA4", 4, 1,
-         kBAll + kDAll + kT1to11 + levels({"pbTL1", "pbTL2", "pbTL3", "pbTR2", "pbTR3"}) +
-             levels({"pbXL", "pbXR"}, Shows::Exact) + levels({"pbTR1", "pbT12"}, Shows::Kept)},
-    };
-    return rows;
+bool listed(const char *list, const QString &name) {
+    for (const QString &entry : QString::fromLatin1(list).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (entry == name) return true;
+        if (entry.endsWith(QLatin1Char('*')) && name.startsWith(entry.chopped(1))) return true;
+    }
+    return false;
 }
 
 // One known pattern per layout: every button black but those listed, and the
@@ -149,10 +114,6 @@ const std::vector<Pattern> &patterns() {
           {"pbXR", QColor(250, 251, 252)}, {"pbT12", QColor(255, 255, 255)}},
          {{1, 0x90}, {2, 0x99}, {63, 0x0F}, {64, 0xF1}},
          65, 4, tu::frame({2, 0x11, 0, 1, 2, 3, 250, 251, 252})},
-        {"PQV7",
-         {{"pbB9", QColor(100, 100, 100)}, {"pbTR1", QColor(255, 0, 1)}},
-         {{1, 0x90}, {2, 0x99}, {63, 0x0F}, {64, 0xF1}},
-         65, 4, tu::frame({2, 0x11, 0})},
         // pbD16 at 18, 20, 22 and, R B G, 24; pbD26 at 19, 21, 23 and, R B G, 25.
         {"KSTAR2",
          {{"pbD16", QColor(255, 0, 1)}, {"pbD26", QColor(10, 20, 30)}, {"pbXL", QColor(1, 2, 3)},
@@ -279,27 +240,16 @@ private slots:
         QVERIFY(!styleColor(nullptr, 0).isValid());
     }
 
-    void levelRanges() {
-        // First and last value of every level's range.
-        const int ranges[16][2] = {{0, 0},    {1, 4},     {5, 9},     {10, 17},   {18, 28},   {29, 39},
-                                   {40, 53},  {54, 69},   {70, 86},   {87, 106},  {107, 126}, {127, 149},
-                                   {150, 173}, {174, 199}, {200, 226}, {227, 255}};
-        for (int level = 0; level < 16; ++level) {
-            QCOMPARE(led::levelOf(ranges[level][0]), level);
-            QCOMPARE(led::levelOf(ranges[level][1]), level);
-        }
-    }
-
     // Colours set on the page, saved, the wheel reconnected: each button shows
     // the level value of what was set.
     void roundTrip_data() {
         QTest::addColumn<int>("row");
-        for (size_t i = 0; i < roundTrips().size(); ++i) QTest::newRow(roundTrips()[i].name) << int(i);
+        for (size_t i = 0; i < kRoundTrips.size(); ++i) QTest::newRow(kRoundTrips[i].name) << int(i);
     }
     void roundTrip() {
         QFETCH(int, row);
-        const RoundTrip &t = roundTrips()[size_t(row)];
-        auto w = connectWith(t.name);
+        const RoundTrip &t = kRoundTrips[size_t(row)];
+        auto w = tu::connectedWindow(t.name);
         QVERIFY(w);
 
         std::map<std::string, QColor> set;
@@ -310,12 +260,7 @@ private slots:
             paint(*w, name, c);
             ++i;
         }
-        {
-            auto box = tu::answerBox(QMessageBox::Ok);
-            w->ui->pbSave->click();
-            QVERIFY(box->answered());
-            QCOMPARE(box->title(), QStringLiteral("Success"));
-        }
+        QCOMPARE(pressSave(*w), kSaved);
 
         paintAll(*w, QColor(7, 7, 7));
         sim::clearLog();
@@ -327,21 +272,19 @@ private slots:
         for (int b = 0; b < 8; ++b) QCOMPARE(count(reads, b), b < t.blocks ? 1 : 0);
         QCOMPARE(count(reads, 0x11), t.extraReads);
 
-        for (const Painted &p : t.painted) {
-            QColor want;
-            switch (p.shows) {
-            case Shows::Exact: want = set[p.button]; break;
-            case Shows::Kept: want = QColor(7, 7, 7); break;
-            case Shows::Level: {
-                QColor from = set[p.from ? p.from : p.button];
-                if (p.swapGreenBlue) from = QColor(from.red(), from.blue(), from.green());
-                want = quantized(from);
-                break;
+        for (const char *name : kColourButtons) {
+            QColor want = quantized(set[name]);
+            if (listed(t.exact, QLatin1String(name))) want = set[name];
+            if (listed(t.kept, QLatin1String(name))) want = QColor(7, 7, 7);
+            for (const auto &[button, from] : t.from) {
+                if (qstrcmp(button, name) != 0) continue;
+                const QString source = QLatin1String(from);
+                const QColor c = set[source.chopped(source.endsWith(QLatin1Char('~'))).toStdString()];
+                want = quantized(source.endsWith(QLatin1Char('~')) ? QColor(c.red(), c.blue(), c.green()) : c);
             }
-            }
-            QVERIFY2(colourOf(*w, p.button) == want,
+            QVERIFY2(colourOf(*w, name) == want,
                      qPrintable(QStringLiteral("%1 shows %2, wants %3")
-                                    .arg(QLatin1String(p.button), colourOf(*w, p.button).name(), want.name())));
+                                    .arg(QLatin1String(name), colourOf(*w, name).name(), want.name())));
         }
     }
 
@@ -352,7 +295,7 @@ private slots:
     void writtenBlocks() {
         QFETCH(int, row);
         const Pattern &t = patterns()[size_t(row)];
-        auto w = connectWith(t.name);
+        auto w = tu::connectedWindow(t.name);
         QVERIFY(w);
         paintAll(*w, QColor(0, 0, 0));
         for (const auto &[name, c] : t.colours) paint(*w, name, c);
@@ -412,7 +355,7 @@ private slots:
     }
 
     void colourDialog() {
-        auto w = connectWith("M-ZEN");
+        auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
         w->ui->pbS2->click();
         paint(*w, "pbB1", QColor(40, 50, 60));
@@ -428,20 +371,17 @@ private slots:
         QVERIFY(tu::commands().empty());
 
         QColor initial;
-        QElapsedTimer closed;
         {
             tu::ModalAnswerer answer([&](QWidget *modal) {
                 auto *dialog = qobject_cast<QColorDialog *>(modal);
                 QVERIFY(dialog);
                 initial = dialog->currentColor();
                 dialog->setCurrentColor(QColor(10, 20, 30));
-                closed.start();
                 dialog->accept();
             });
             w->ui->pbB1->click();
             QVERIFY(answer.answered());
         }
-        const qint64 elapsedUs = closed.nsecsElapsed() / 1000;
         QCOMPARE(initial, QColor(40, 50, 60));
         QCOMPARE(colourOf(*w, "pbB1"), QColor(10, 20, 30));
         const auto got = tu::commands();
@@ -451,11 +391,10 @@ private slots:
         QCOMPARE(int(got[1][2]), 0x43);  // levels 3, 4 of position 0
         QCOMPARE(got[1][3] & 0x0F, 5);
         QCOMPARE(int(got[4][1]), 2);
-        qInfo("colour pick to last block: %lld us", elapsedUs);
     }
 
     void presets() {
-        auto w = connectWith("M-ZEN");
+        auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
         w->ui->pbS2->click();
         QVERIFY(w->ui->pbT1->isHidden());
@@ -490,41 +429,27 @@ private slots:
     }
 
     void save() {
-        auto w = connectWith("PQV7");
+        auto w = tu::connectedWindow("PQV7");
         QVERIFY(w);
         w->ui->hsShifter->setValue(120);
         w->ui->hsShifter->setStatusTip(QStringLiteral("100"));
         paint(*w, "pbXL", QColor(1, 2, 3));
 
         sim::clearLog();
-        {
-            auto box = tu::answerBox(QMessageBox::Ok);
-            w->ui->pbSave->click();
-            QVERIFY(box->answered());
-            QCOMPARE(box->title(), QStringLiteral("Success"));
-            QCOMPARE(box->text(), QStringLiteral("LED colors and shifter value saved."));
-            QCOMPARE(box->icon(), QMessageBox::Information);
-        }
+        QCOMPARE(pressSave(*w), kSaved);
         auto got = tu::commands();
         QCOMPARE(got.size(), size_t(7));
         QCOMPARE(tu::hex(got[0]), tu::hex(tu::frame({2, 0x0C, 0x0A, 120, 0, 0, 0, 0xEF})));
-        QCOMPARE(int(got[1][1]), 0x11);
-        QCOMPARE(int(got[1][2]), 0xEF);
+        QCOMPARE(tu::hex(got[1]), tu::hex(tu::frame({2, 0x11, 0xEF, 1, 2, 3, 255, 255, 255})));
         QCOMPARE(int(got[5][1]), 2);
         QCOMPARE(tu::hex(got[6]), tu::hex(tu::frame({2, 0x0E})));
         QCOMPARE(w->ui->hsShifter->statusTip(), QStringLiteral("120"));
-        const sim::WheelState flash = sim::flash(kPid);
-        QCOMPARE(flash.settings.at(0x0A), 120);
-        QCOMPARE(int(flash.extraColours[0]), 1);
-        QCOMPARE(flash.ledTable, sim::live(kPid).ledTable);
+        QCOMPARE(sim::flash(kPid).settings.at(0x0A), 120);
+        QCOMPARE(sim::flash(kPid).ledTable, sim::live(kPid).ledTable);
 
-        // Unchanged slider: no Write setting.
+        // Slider at its status tip: no Write setting.
         sim::clearLog();
-        {
-            auto box = tu::answerBox(QMessageBox::Ok);
-            w->ui->pbSave->click();
-            QCOMPARE(box->title(), QStringLiteral("Success"));
-        }
+        QCOMPARE(pressSave(*w), kSaved);
         got = tu::commands();
         QCOMPARE(got.size(), size_t(6));
         QCOMPARE(int(got[0][1]), 0x11);
@@ -532,44 +457,11 @@ private slots:
         // A failed send is reported, and the status tip keeps what the wheel has.
         w->ui->hsShifter->setValue(130);
         sim::injectFault(sim::Op::Send, 1, sim::Fault::Fail);
-        {
-            auto box = tu::answerBox(QMessageBox::Ok);
-            w->ui->pbSave->click();
-            QVERIFY(box->answered());
-            QCOMPARE(box->title(), QStringLiteral("Error"));
-            QCOMPARE(box->text(), QStringLiteral("Can not save setting."));
-            QCOMPARE(box->icon(), QMessageBox::Critical);
-        }
+        QCOMPARE(pressSave(*w), kNotSaved);
         QCOMPARE(w->ui->hsShifter->statusTip(), QStringLiteral("120"));
-        QCOMPARE(sim::flash(kPid).settings.at(0x0A), 120);
-
         w->ui->hsShifter->setValue(120);
         sim::injectFault(sim::Op::Write, 2, sim::Fault::Fail);
-        {
-            auto box = tu::answerBox(QMessageBox::Ok);
-            w->ui->pbSave->click();
-            QCOMPARE(box->title(), QStringLiteral("Error"));
-        }
-    }
-
-    // A colour pick has 2 ms to reach the wheel; the largest write takes a
-    // small part of that (tens of microseconds; looking every button up by
-    // name per LED instead costs several hundred).
-    void writeIsQuick() {
-        auto w = connectWith("ZORIX");
-        QVERIFY(w);
-        sim::setLogEnabled(false);
-        // The fastest of several batches: other processes only ever add time.
-        qint64 perWriteUs = std::numeric_limits<qint64>::max();
-        for (int batch = 0; batch < 10; ++batch) {
-            QElapsedTimer timer;
-            timer.start();
-            for (int i = 0; i < 20; ++i) w->writeLedTable(false);
-            perWriteUs = std::min(perWriteUs, timer.nsecsElapsed() / 1000 / 20);
-        }
-        sim::setLogEnabled(true);
-        qInfo("one ZORIX write: %lld us", perWriteUs);
-        QVERIFY2(perWriteUs < 300, qPrintable(QString::number(perWriteUs)));
+        QCOMPARE(pressSave(*w), kNotSaved);
     }
 };
 

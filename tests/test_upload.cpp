@@ -107,12 +107,15 @@ private slots:
     void largestImageWithPolls() {
         const QByteArray data = image(229376);
         const QString path = file("full.bin", data);
+        // A USB link's pace, so the polls surely fall among the blocks.
+        sim::setSendDelay(std::chrono::microseconds(20));
         QTimer poll;
         connect(&poll, &QTimer::timeout, w.get(), [this] { w->onDeviceUpdate(); });
         poll.start(0);
         QSignalSpy spy(&w->upgradeThread, &TarnUpgrade::progress);
         auto box = upload(path);
         poll.stop();
+        sim::setSendDelay(std::chrono::microseconds(0));
         QVERIFY(box);
         QCOMPARE(box->text(), QString("Firmware updated successfully."));
         QCOMPARE(sim::firmwareImage(kPid), bytesOf(data));

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -209,7 +210,7 @@ inline std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key) {
 inline void isolateSettings() {
     static QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
-    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 }
 
 }  // namespace tu
