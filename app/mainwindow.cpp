@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 
+#include "framepacer.h"
 #include "main.h"
+#include "trace.h"
 #include "ui_mainwindow.h"
 
 #include <hidapi/hidapi.h>
@@ -17,6 +19,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow) {
     orvaneInitResources();
     ui->setupUi(this);
+    new FramePacer(this);
     ui->lbCurVer->setText(QStringLiteral("Orvane Version: v") + QStringLiteral(ORVANE_VERSION));
     ui->pbStatus->hide();
 
@@ -75,6 +78,7 @@ MainWindow::MainWindow(QWidget *parent)
     resolveInputIndicators();
 
     enterWaitingState();
+    installProtocolTrace();
     hid_init();
     QTimer::singleShot(0, this, &MainWindow::onInit);
 

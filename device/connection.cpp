@@ -1,12 +1,15 @@
 // Opening the wheel, the waiting state and the first reads.
+#include "access.h"
 #include "app/mainwindow.h"
 #include "device.h"
 #include "ui_mainwindow.h"
 
+#include <QDebug>
 #include <QTimer>
 
 void MainWindow::onInit() {
     retryTimer.stop();
+    forgetWheelSettings();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
         eventThread.wait();
@@ -61,6 +64,7 @@ void MainWindow::enterWaitingState() {
             name.startsWith(QLatin1String("pbSW")))
             static_cast<QWidget *>(child)->hide();
     }
+    indicatorsDirty = true;
     ui->lbHead->setText(tr("WAITING FOR DEVICE..."));
     ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));
     for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4}) b->setEnabled(false);
@@ -72,4 +76,14 @@ void MainWindow::enterWaitingState() {
         w->hide();
     ui->lbVersion->hide();
     resetFirmwarePage();
+
+    // Waiting while the wheel is attached is almost always a missing udev rule.
+    const QString hint = orv::wheelFoundWithoutAccess(orv::waitingScan())
+                             ? tr("Wheel found, but this user may not open it. Install the udev "
+                                  "rule 70-orvane.rules (see README).")
+                             : QString();
+    if (hint != ui->pbStatus->toolTip()) {
+        ui->pbStatus->setToolTip(hint);
+        if (!hint.isEmpty()) qDebug().noquote() << hint;
+    }
 }

@@ -1,12 +1,17 @@
 // Orvane against a simulated wheel: the model comes from ORVANE_DEMO_MODEL
 // (default M-ZEN), and a little driver presses its buttons, turns its
 // encoders and moves its paddles so the live view has something to show.
+// The wheel has coloured LEDs, runs on battery over Bluetooth, keeps what is
+// saved until the demo ends and takes any .bin as a firmware upload.
 #include "app/main.h"
 #include "device/models.h"
 #include "inputs/inputmap.h"
 #include "simwheel.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -82,13 +87,17 @@ private:
 
 int main(int argc, char *argv[]) {
     const char *model = std::getenv("ORVANE_DEMO_MODEL");
-    const std::string name = model && *model ? model : "M-ZEN";
+    std::string name = model && *model ? model : "M-ZEN";
+    // The model strings are upper case; "zorix" means ZORIX.
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    if (models::matchingProfiles(name.c_str()).empty()) {
+        std::fprintf(stderr, "orvane-demo: %s is none of the models; known:", name.c_str());
+        for (const models::Profile &row : models::profiles()) std::fprintf(stderr, " %s", row.modelString);
+        std::fprintf(stderr, ". Showing it as an unknown wheel.\n");
+    }
     sim::plug(kDemoProductId, name);
-    sim::WheelState state = sim::flash(kDemoProductId);
-    state.link = 0;  // on Bluetooth, so the device page has a battery to show
-    state.batteryPercent = 76;
-    state.batteryReading = 3950;
-    sim::setFlash(kDemoProductId, state);
+    sim::setFlash(kDemoProductId, sim::showroomState(name));
     sim::setLogEnabled(false);
 
     Driver driver(name);

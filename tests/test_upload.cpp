@@ -136,7 +136,7 @@ private slots:
                 streaming = true;
             }
             if (e.op == sim::Op::Send && isFinish(e.bytes)) streaming = false;
-            if (e.op == sim::Op::Send && e.bytes[1] == 0x0B) {
+            if (e.op == sim::Op::Send && e.bytes[1] == 0x0B && e.result >= 0) {
                 pollsDuringUpload += streaming;
                 QVERIFY2(i + 1 < exchanges.size() && exchanges[i + 1].op == sim::Op::Get &&
                              exchanges[i + 1].thread == e.thread,

@@ -1,6 +1,7 @@
 // orvane-artgen: draws every image of resources/img.
 //
 //   orvane-artgen [--overlay DIR] [OUTPUT_DIR]
+//   orvane-artgen --icons DIR     (the desktop icons: DIR/<n>x<n>/apps/orvane.png)
 //
 // The wheel pictures take their control positions from models::profiles(),
 // so after moving a control in device/models.cpp run this again and check
@@ -1481,13 +1482,25 @@ int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    QString outDir = QStringLiteral(ORVANE_ART_DIR), overlayDir;
+    QString outDir = QStringLiteral(ORVANE_ART_DIR), overlayDir, iconDir;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--overlay") && i + 1 < args.size())
             overlayDir = args[++i];
+        else if (args[i] == QLatin1String("--icons") && i + 1 < args.size())
+            iconDir = args[++i];
         else
             outDir = args[i];
+    }
+    if (!iconDir.isEmpty()) {
+        // The hicolor sizes of packaging/icons; the emblem is drawn at each size, not scaled.
+        bool ok = true;
+        for (int size : {48, 64, 128, 256}) {
+            const QString dir = QStringLiteral("%1/%2x%2/apps").arg(iconDir).arg(size);
+            QDir().mkpath(dir);
+            ok &= save(logo(size).convertToFormat(QImage::Format_ARGB32), dir + QStringLiteral("/orvane.png"));
+        }
+        return ok ? 0 : 1;
     }
     QDir().mkpath(outDir);
     if (!overlayDir.isEmpty()) QDir().mkpath(overlayDir);

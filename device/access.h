@@ -1,0 +1,27 @@
+// Why no wheel opens on a Linux desktop, most of the time: it is attached,
+// but its hidraw node belongs to root because the udev rule is missing.
+// Qt-free; the sysfs and /dev roots are parameters so that a test can point
+// the scan at a fake tree.
+#pragma once
+
+#include <string>
+
+namespace orv {
+
+struct HidrawScan {
+    std::string sysfs = "/sys/class/hidraw";
+    std::string dev = "/dev";
+    // Whether this process may open a node for reading and writing;
+    // nullptr asks access(2).
+    bool (*mayOpen)(const std::string &node) = nullptr;
+};
+
+// True when a hidraw node of a USB wheel (vendor c872, one of the product
+// IDs the program opens) exists that this process may not open. Always false
+// outside Linux.
+bool wheelFoundWithoutAccess(const HidrawScan &scan);
+
+// The scan the waiting window runs; tests may redirect it.
+HidrawScan &waitingScan();
+
+}  // namespace orv
