@@ -23,8 +23,7 @@ int orvaneMain(int argc, char *argv[]) {
     if (instanceRunning()) return -17;
     int result = 0;
     {
-        MainWindow window;
-        window.setWindowFlags(Qt::FramelessWindowHint);
+        MainWindow window;  // frameless from its constructor on
         window.show();
         result = app.exec();
     }

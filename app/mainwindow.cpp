@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmapCache>
 
 namespace {
 const QPointF kNoDrag(2147483647.0, 2147483647.0);
@@ -18,6 +19,9 @@ const QPointF kNoDrag(2147483647.0, 2147483647.0);
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow) {
     orvaneInitResources();
+    // Frameless before the form exists: changing the flags of a finished
+    // window re-creates it and restyles every one of its widgets.
+    setWindowFlags(Qt::FramelessWindowHint);
     ui->setupUi(this);
     new FramePacer(this);
     ui->lbCurVer->setText(QStringLiteral("Orvane Version: v") + QStringLiteral(ORVANE_VERSION));
@@ -78,6 +82,12 @@ MainWindow::MainWindow(QWidget *parent)
     resolveInputIndicators();
 
     enterWaitingState();
+    // No picture label can be seen before a model is known (the waiting state
+    // empties the inputs page's; the colours page stays disabled until the
+    // model profile gives it its own), so the form's placeholder pictures,
+    // decoded with the form, need not stay in memory.
+    ui->lbMainRGB->setStyleSheet(QStringLiteral("border-image:"));
+    QPixmapCache::clear();
     installProtocolTrace();
     hid_init();
     QTimer::singleShot(0, this, &MainWindow::onInit);

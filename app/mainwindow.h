@@ -161,4 +161,16 @@ protected:
     std::array<QPushButton *, 45> ledButtons{};
     bool ledButtonsResolved = false;
     bool ledSendFailed = false;
+
+    // settings: what this wheel answered for since it connected; the close
+    // path never stores a value the window could not read
+    bool paddleRecordRead = false;
+    bool clutchSwitchRead = false;
+    bool shifterSwitchRead = false;
+    // A new connection: nothing read yet, and calibrations begun with the
+    // last one end unstored.
+    void forgetWheelSettings();
+    // A paddle record carries the calibration limits: true once the window
+    // holds the wheel's, reading the record now if it has not been read.
+    bool paddleLimitsKnown();
 };

@@ -139,9 +139,13 @@ void MainWindow::applyProfileRow(const models::Profile &row) {
 }
 
 void MainWindow::readExtraShiftersEnabled() {
+    orv::Device &device = orv::Device::instance();
     proto::Answer answer;
-    orv::Device::instance().readRecord(proto::RecSetting, proto::SetExtraShiftersEnabled, answer);
-    ui->cbShifter->setChecked(proto::settingEnabled(answer));
+    const int got = device.readRecord(proto::RecSetting, proto::SetExtraShiftersEnabled, answer);
+    // A box the wheel did not answer for keeps its state, and the close path
+    // leaves the wheel's setting alone.
+    shifterSwitchRead = proto::answerHolds(answer, got, proto::RecSetting, proto::SetExtraShiftersEnabled);
+    if (shifterSwitchRead || !device.isOpen()) ui->cbShifter->setChecked(proto::settingEnabled(answer));
     QTimer::singleShot(0, this, &MainWindow::onShifterStatus);
 }
 

@@ -93,6 +93,24 @@ void makeFinishFrame(Frame &frame) {
     frame[1] = CmdFinishFirmware;
 }
 
+size_t answerLength(uint8_t record) {
+    if (record <= 0x07) return 20;  // an LED colour block: bytes 2-19
+    switch (record) {
+    case RecFirmwareVersion: return 2;
+    case RecPaddle: return 13;
+    case RecSetting: return 7;
+    case RecIdentity: return 3;
+    case RecPower: return 6;
+    case RecExtraColours: return 9;
+    default: return 2;
+    }
+}
+
+bool answerHolds(const Answer &a, int got, uint8_t record, uint8_t subIndex) {
+    if (got < 0 || size_t(got) < answerLength(record) || a[1] != record) return false;
+    return record != RecSetting || a[2] == subIndex;
+}
+
 std::string textField(const Answer &a, size_t first) {
     if (first >= a.size()) return {};
     const auto begin = a.begin() + first;

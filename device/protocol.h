@@ -104,6 +104,14 @@ inline int32_t i32At(const Answer &a, size_t at) {
                    (uint32_t(a[at + 3]) << 24));
 }
 
+// Bytes of an answer that the decoder of `record` reads (byte 0 included).
+size_t answerLength(uint8_t record);
+// Whether a Read record exchange brought the record asked for: the get
+// returned at least the bytes its decoder reads, and byte 1 echoes the
+// record (byte 2 the sub-index of a setting). False for a failed get, a cut
+// answer (the rest of the buffer still holds the request) or a stray one.
+bool answerHolds(const Answer &a, int got, uint8_t record, uint8_t subIndex);
+
 // Bytes from `first` up to the first zero byte or the end of the answer.
 std::string textField(const Answer &a, size_t first);
 

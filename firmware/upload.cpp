@@ -81,7 +81,9 @@ void MainWindow::onProgress(int value) {
         if (upgradeThread.removeWhenDone) downloadedFirmware.clear();
         resetFirmwarePage();
         QMessageBox::information(this, tr("Notify"), tr("Firmware updated successfully."));
-        QTimer::singleShot(3000, this, &MainWindow::onInit);
+        // Through the one retry timer: the reader may have noticed the
+        // wheel's reboot already, and two pending retries would reconnect twice.
+        retryTimer.start(3000);
         return;
     }
     if (value < 0) {

@@ -9,8 +9,6 @@
 namespace {
 const QString kShow = QStringLiteral("SHOW");
 const QString kHide = QStringLiteral("HIDE");
-constexpr quint64 kExtraShifterMask =
-    (quint64(1) << inputs::kExtraShifterInputs[0]) | (quint64(1) << inputs::kExtraShifterInputs[1]);
 
 int lowestBit(quint64 v) { return __builtin_ctzll(v); }
 }  // namespace
@@ -42,17 +40,18 @@ void MainWindow::onJoystickEvent(QByteArray data) {
         if (right < rightMin) rightMin = right;
     }
 
-    quint64 candidates = indicatedInputs;
-    if (!ui->cbShifter->isChecked()) candidates &= ~kExtraShifterMask;
+    const quint64 candidates = inputs::indicatedFor(indicatedInputs, ui->cbShifter->isChecked());
     const quint64 bits = inputs::inputBits(payload, 16) & candidates;
-    quint64 active = 0;
+    quint64 enabled = 0;
     for (quint64 pending = bits; pending; pending &= pending - 1) {
         const int n = lowestBit(pending);
-        if (inputIndicators[size_t(n)]->isEnabled()) active |= quint64(1) << n;
+        if (inputIndicators[size_t(n)]->isEnabled()) enabled |= quint64(1) << n;
     }
+    const inputs::ReportStep step = inputs::stepReport(bits, candidates, enabled, litInputs);
+    const quint64 active = step.active;
 
     releasedInputs.clear();
-    const quint64 released = litInputs & candidates & ~active;
+    const quint64 released = step.released;
     quint64 touch = released | (active & ~litInputs) | (candidates & ~markedInputs);
     if (indicatorsDirty) touch = candidates;
     for (; touch; touch &= touch - 1) {
@@ -68,7 +67,7 @@ void MainWindow::onJoystickEvent(QByteArray data) {
             if ((litInputs & bit) || !(markedInputs & bit)) indicator->setStatusTip(kHide);
         }
     }
-    litInputs = (litInputs & ~candidates) | active;
+    litInputs = step.lit;
     markedInputs |= candidates;
     indicatorsDirty = false;
 

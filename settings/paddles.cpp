@@ -6,6 +6,7 @@
 #include "ui_mainwindow.h"
 
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include <algorithm>
@@ -14,11 +15,13 @@ namespace {
 
 // Brings the wheel's stored on/off setting in line with its check box. The
 // write is built over the answer just read, so its tail repeats that answer.
-// False when the setting could not be read or written.
+// False when the setting could not be read or written; a cut answer tells
+// nothing about the setting.
 bool storeSwitch(uint8_t subIndex, bool on) {
     orv::Device &device = orv::Device::instance();
     proto::Answer answer;
-    if (device.readRecord(proto::RecSetting, subIndex, answer) < 0) return false;
+    const int got = device.readRecord(proto::RecSetting, subIndex, answer);
+    if (got < int(proto::answerLength(proto::RecSetting))) return false;
     if (proto::settingEnabled(answer) == on) return true;
     proto::writeSettingInto(answer.data(), subIndex, on ? 1 : 255, true);
     proto::Frame frame;
@@ -26,8 +29,11 @@ bool storeSwitch(uint8_t subIndex, bool on) {
     return device.sendCommand(frame) >= 0;
 }
 
-// A read that failed on an open wheel holds no record, only the request.
-bool readFailed(int result) { return result < 0 && orv::Device::instance().isOpen(); }
+// A read the open wheel did not answer with the record holds nothing of it;
+// with no wheel open the zero answer stands for every field.
+bool readFailed(int got, const proto::Answer &answer, uint8_t record, uint8_t subIndex) {
+    return orv::Device::instance().isOpen() && !proto::answerHolds(answer, got, record, subIndex);
+}
 
 }  // namespace
 
@@ -40,7 +46,27 @@ quint16 MainWindow::paddleValue() const {
     return proto::encodePaddleValue(mode, ui->hsBite->value());
 }
 
+bool MainWindow::paddleLimitsKnown() {
+    if (paddleRecordRead) return true;
+    orv::Device &device = orv::Device::instance();
+    proto::Answer answer;
+    const int got = device.readRecord(proto::RecPaddle, 0, answer);
+    if (!proto::answerHolds(answer, got, proto::RecPaddle, 0)) return false;
+    // The controls stay as the user left them; the value read is what the
+    // wheel keeps.
+    const proto::PaddleRecord record = proto::decodePaddleRecord(answer);
+    ui->hsBite->setStatusTip(QString::number(record.value));
+    rightMax = record.rightMax;
+    leftMax = record.leftMax;
+    rightMin = record.rightMin;
+    leftMin = record.leftMin;
+    paddleRecordRead = true;
+    return true;
+}
+
 void MainWindow::writePaddleRecord(bool store) {
+    // Limits the wheel did not give would replace its calibration.
+    if (!paddleLimitsKnown()) return;
     orv::Device::instance().sendCommand(
         settings::paddleRecordFrame(paddleValue(), store, rightMax, leftMax, rightMin, leftMin));
 }
@@ -49,7 +75,9 @@ void MainWindow::readPaddleRecord() {
     proto::Answer answer;
     // Keep what the window has rather than send back limits decoded from a
     // request echo with the next record.
-    if (readFailed(orv::Device::instance().readRecord(proto::RecPaddle, 0, answer))) return;
+    const int got = orv::Device::instance().readRecord(proto::RecPaddle, 0, answer);
+    if (readFailed(got, answer, proto::RecPaddle, 0)) return;
+    paddleRecordRead = orv::Device::instance().isOpen();
     const proto::PaddleRecord record = proto::decodePaddleRecord(answer);
     ui->hsBite->setStatusTip(QString::number(record.value));
     const proto::PaddleSetting setting = proto::decodePaddleValue(record.value);
@@ -67,10 +95,16 @@ void MainWindow::readPaddleRecord() {
 
 void MainWindow::readClutchEnabled() {
     proto::Answer answer;
-    const int result =
+    const int got =
         orv::Device::instance().readRecord(proto::RecSetting, proto::SetClutchEnabled, answer);
-    if (!readFailed(result)) ui->cbClutch->setChecked(proto::settingEnabled(answer));
-    // Runs once more after the start-up reads even when the box did not change.
+    if (!readFailed(got, answer, proto::RecSetting, proto::SetClutchEnabled)) {
+        clutchSwitchRead = orv::Device::instance().isOpen();
+        // Quietly: onClutchStatus (which reads the paddle record again) runs
+        // once, from the call posted below, whether the box changed or not.
+        const QSignalBlocker quiet(ui->cbClutch);
+        ui->cbClutch->setChecked(proto::settingEnabled(answer));
+    }
+    // Runs after the start-up reads even when the box did not change.
     QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
 }
 
@@ -91,23 +125,30 @@ void MainWindow::onClutchStatus() {
 void MainWindow::onSavePageP() {
     orv::Device &device = orv::Device::instance();
     if (!device.isOpen()) return;
+    // The close path stores only what the user can have changed: a value the
+    // wheel never answered for would overwrite what it keeps.
+    const bool pressed = sender() == ui->pbSaveP;
 
     bool failed = false;
     const quint16 value = paddleValue();
-    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip())) {
+    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip()) && (pressed || paddleRecordRead)) {
         // Only a record the wheel took becomes the remembered value, so a
-        // later Save tries again.
-        if (device.sendCommand(settings::paddleRecordFrame(value, true, rightMax, leftMax, rightMin,
+        // later Save tries again. Never one with limits the wheel did not give.
+        if (paddleLimitsKnown() &&
+            device.sendCommand(settings::paddleRecordFrame(value, true, rightMax, leftMax, rightMin,
                                                            leftMin)) >= 0)
             ui->hsBite->setStatusTip(QString::number(value));
         else
             failed = true;
     }
-    if (!storeSwitch(proto::SetExtraShiftersEnabled, ui->cbShifter->isChecked())) failed = true;
-    if (!storeSwitch(proto::SetClutchEnabled, ui->cbClutch->isChecked())) failed = true;
+    if ((pressed || shifterSwitchRead) &&
+        !storeSwitch(proto::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
+        failed = true;
+    if ((pressed || clutchSwitchRead) && !storeSwitch(proto::SetClutchEnabled, ui->cbClutch->isChecked()))
+        failed = true;
 
     // The close path stores silently.
-    if (sender() != ui->pbSaveP) return;
+    if (!pressed) return;
     if (failed)
         QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
     else

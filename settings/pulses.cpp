@@ -15,15 +15,16 @@ const char *const kCalibrate = QT_TRANSLATE_NOOP("MainWindow", "CALIBRATE");
 const char *const kCalibrating = QT_TRANSLATE_NOOP("MainWindow", "SAVE");
 
 // Reads a pulse width into its slider, which clamps it into its range. A
-// negative value means the wheel holds none; a failed read tells nothing, so
-// both keep the slider. With no wheel the slider goes to its minimum.
+// negative value means the wheel holds none; a read the wheel did not answer
+// tells nothing, so both keep the slider. With no wheel the slider goes to
+// its minimum.
 void readPulseWidth(QSlider *slider, uint8_t subIndex) {
     orv::Device &device = orv::Device::instance();
     proto::Answer answer;
-    const int result = device.readRecord(proto::RecSetting, subIndex, answer);
-    if (!device.isOpen() && result < 0) {
+    const int got = device.readRecord(proto::RecSetting, subIndex, answer);
+    if (!device.isOpen() && got < 0) {
         slider->setValue(0);
-    } else if (result >= 0) {
+    } else if (proto::answerHolds(answer, got, proto::RecSetting, subIndex)) {
         const int32_t value = proto::settingValue(answer);
         if (value >= 0) slider->setValue(value);
     }
@@ -52,6 +53,20 @@ bool startCalibration(QPushButton *button, quint32 &min, quint32 &max, Send send
 }
 
 }  // namespace
+
+void MainWindow::forgetWheelSettings() {
+    paddleRecordRead = false;
+    clutchSwitchRead = false;
+    shifterSwitchRead = false;
+    // The wheel learns nothing across a reconnection: a calibration begun
+    // before it ends without storing anything.
+    for (QPushButton *b : {ui->pbCalL, ui->pbCalR, ui->pbBearLCa, ui->pbBearRCa, ui->pbBearExLCa,
+                           ui->pbBearExRCa}) {
+        const QSignalBlocker blocker(b);
+        b->setChecked(false);
+        b->setText(tr(kCalibrate));
+    }
+}
 
 void MainWindow::readEncoderPulseWidth() { readPulseWidth(ui->hsTrigger, proto::SetEncoderPulse); }
 void MainWindow::readShifterPulseWidth() { readPulseWidth(ui->hsShifter, proto::SetShifterPulse); }
@@ -86,6 +101,7 @@ void MainWindow::onSavePageE() {
 
 void MainWindow::onCalibrateL(bool on) {
     const auto openRange = [this] {
+        if (!paddleRecordRead) return -1;
         return orv::Device::instance().sendCommand(settings::paddleRecordFrame(
             paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
     };
@@ -94,12 +110,15 @@ void MainWindow::onCalibrateL(bool on) {
         writePaddleRecord(true);
         return;
     }
+    // The other paddle's limits go out with the record too.
+    paddleLimitsKnown();
     if (startCalibration(ui->pbCalL, leftMin, leftMax, openRange))
         QTimer::singleShot(500, this, &MainWindow::onCalibrate);
 }
 
 void MainWindow::onCalibrateR(bool on) {
     const auto openRange = [this] {
+        if (!paddleRecordRead) return -1;
         return orv::Device::instance().sendCommand(settings::paddleRecordFrame(
             paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
     };
@@ -108,6 +127,8 @@ void MainWindow::onCalibrateR(bool on) {
         writePaddleRecord(true);
         return;
     }
+    // The other paddle's limits go out with the record too.
+    paddleLimitsKnown();
     if (startCalibration(ui->pbCalR, rightMin, rightMax, openRange))
         QTimer::singleShot(500, this, &MainWindow::onCalibrate);
 }

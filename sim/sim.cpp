@@ -544,6 +544,12 @@ void clearFaults() {
     b.sendDelay = std::chrono::microseconds(0);
 }
 
+int pendingFaults() {
+    Bus &b = bus();
+    std::lock_guard<std::mutex> lock(b.m);
+    return int(b.faults.size());
+}
+
 }  // namespace sim
 
 using namespace sim;
@@ -761,7 +767,7 @@ int HID_API_EXPORT hid_read_timeout(hid_device *dev, unsigned char *data, size_t
                 }
                 if (fault == Fault::Short) n = std::min(n, size_t(std::max(0, arg)));
             }
-            std::memcpy(data, report.data(), n);
+            if (n > 0) std::memcpy(data, report.data(), n);  // an empty report has no data()
             writeLog(b, Op::Read, dev->productId, data, n, int(n));
             return int(n);
         }

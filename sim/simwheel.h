@@ -110,5 +110,7 @@ void setAnswerDelay(std::chrono::microseconds delay);
 // Delay of every feature report sent (a slow USB link).
 void setSendDelay(std::chrono::microseconds delay);
 void clearFaults();
+// Faults injected and not yet fired (a test checks its fault was reached).
+int pendingFaults();
 
 }  // namespace sim

@@ -1,0 +1,363 @@
+// Live input: the simulated wheel streams 1000 input reports a second, each
+// with both paddles moving and one input changing, into a shown window.
+// Measures the queue latency from the reader's read to the end of
+// onJoystickEvent, how soon the last report of a stream or burst is on
+// screen, frames painted per second, and the CPU of the whole process
+// beside that of the same threads doing nothing but pass the reports on.
+//   bench-live [--seconds 30]
+#include "benchwindow.h"
+#include "inputs/inputmap.h"
+
+#include <QPushButton>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include <pthread.h>
+
+namespace {
+
+constexpr int kInputs[] = {0, 6, 7, 15, 20, 21, 28, 29, 32, 38, 39, 47};
+constexpr int kBursts = 20;
+constexpr int kBurstSize = 50;
+
+std::vector<std::atomic<int64_t>> *readAt = nullptr;  // by sequence number
+std::atomic<bool> readerKnown{false};
+pthread_t reader;
+
+int64_t cpuOf(pthread_t thread) {
+    clockid_t clock;
+    timespec ts{};
+    if (pthread_getcpuclockid(thread, &clock) != 0 || clock_gettime(clock, &ts) != 0) return 0;
+    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Payload bytes 12 to 15 (report bytes 13 to 16) are unused by the wheel:
+// the sequence number rides there.
+uint32_t sequenceOf(const uint8_t *payload) {
+    return uint32_t(payload[12]) | uint32_t(payload[13]) << 8 | uint32_t(payload[14]) << 16 |
+           uint32_t(payload[15]) << 24;
+}
+
+// Replaces the protocol trace (set before the reader starts): stamps each read.
+void stampRead(orv::TraceKind kind, const uint8_t *data, size_t length, int) {
+    if (kind != orv::TraceKind::Read) return;
+    if (!readerKnown.load(std::memory_order_acquire)) {
+        reader = pthread_self();
+        readerKnown.store(true, std::memory_order_release);
+    }
+    if (length < 17) return;
+    const uint32_t seq = sequenceOf(data + 1);
+    if (seq > 0 && seq < readAt->size()) (*readAt)[seq].store(bench::nowNs(), std::memory_order_relaxed);
+}
+
+std::atomic<bool> finished{false};  // set once a stream is sent
+
+// The simulated wheel sends reports `from` to `to`, one a millisecond.
+void stream(uint32_t from, uint32_t to);
+
+struct State {
+    uint16_t right, left;
+    uint64_t bits;
+};
+
+// Report `seq`: paddles move every time, and one input is pressed (odd) or
+// released (even).
+State stateOf(uint32_t seq) {
+    const uint16_t right = uint16_t((seq * 37) % 4097);
+    const int input = kInputs[((seq - 1) / 2) % (sizeof kInputs / sizeof *kInputs)];
+    return {right, uint16_t(4096 - right), seq % 2 ? uint64_t(1) << input : 0};
+}
+
+std::vector<uint8_t> reportOf(uint32_t seq) {
+    const State s = stateOf(seq);
+    std::vector<uint8_t> r(17, 0);
+    r[0] = 0x01;
+    r[1] = uint8_t(s.right);
+    r[2] = uint8_t(s.right >> 8);
+    r[3] = uint8_t(s.left);
+    r[4] = uint8_t(s.left >> 8);
+    for (int i = 0; i < 8; ++i) r[size_t(5 + i)] = uint8_t(s.bits >> (8 * i));
+    for (int i = 0; i < 4; ++i) r[size_t(13 + i)] = uint8_t(seq >> (8 * i));
+    return r;
+}
+
+void stream(uint32_t from, uint32_t to) {
+    const int64_t first = bench::nowNs() + 20000000;
+    for (uint32_t seq = from; seq <= to; ++seq) {
+        const int64_t due = first + int64_t(seq - from) * 1000000;
+        const timespec ts{time_t(due / 1000000000), long(due % 1000000000)};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
+        sim::sendRawReport(bench::kPid, reportOf(seq));
+    }
+    finished = true;
+}
+
+// Whether the window shows report `seq`: both bars and exactly its input lit.
+bool shows(BenchWindow &w, uint32_t seq) {
+    const State s = stateOf(seq);
+    if (w.ui->pgAdcR->value() != s.right || w.ui->pgAdcL->value() != s.left) {
+        std::fprintf(stderr, "report %u: the bars show %d, %d\n", seq, w.ui->pgAdcR->value(),
+                     w.ui->pgAdcL->value());
+        return false;
+    }
+    for (int input : kInputs) {
+        const auto *b =
+            w.findChild<QPushButton *>(QLatin1String(inputs::kIndicatorNames[size_t(input)]));
+        if (!b || b->isHidden() != !(s.bits >> input & 1)) {
+            std::fprintf(stderr, "report %u: the indicator of input %d is wrong\n", seq, input);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Counts frames: one frame paints everything dirty in one go, so the first
+// paint event among the widgets a report changes (or the window behind them)
+// starts a frame, and the frame has ended once the event loop moves on.
+// After the report it waits for, notes when the next frame starts and
+// whether it shows that report.
+class Watcher : public QObject {
+public:
+    explicit Watcher(BenchWindow &w) : m_window(w) {
+        std::vector<QWidget *> watched = {&w, w.ui->lbMain, w.ui->pgAdcL, w.ui->pgAdcR};
+        for (int input : kInputs)
+            watched.push_back(w.findChild<QWidget *>(QLatin1String(inputs::kIndicatorNames[size_t(input)])));
+        for (QWidget *widget : watched)
+            if (widget) widget->installEventFilter(this);
+    }
+
+    std::atomic<uint32_t> lastDone{0};
+    int64_t frames = 0;
+    std::vector<int64_t> frameTimes;  // from a frame's first paint event to the loop moving on
+    uint32_t awaited = 0;  // report whose frame is awaited, 0 for none
+    int64_t shownAt = 0;
+    bool shownRight = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint && !m_inFrame) {
+            m_inFrame = true;
+            ++frames;
+            const int64_t start = bench::nowNs();
+            QTimer::singleShot(0, this, [this, start] {
+                m_inFrame = false;
+                frameTimes.push_back(bench::nowNs() - start);
+            });
+            if (awaited && lastDone.load() >= awaited && !shownAt) {
+                shownAt = bench::nowNs();
+                shownRight = shows(m_window, awaited);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    BenchWindow &m_window;
+    bool m_inFrame = false;
+};
+
+// The floor of this figure: the same three threads (a sender, a reader
+// blocked on a condition variable, the GUI thread) passing the same number of
+// 16-byte reports a second through a queued signal to a slot that does
+// nothing. What Orvane costs above this is its own.
+class FloorReader : public QThread {
+    Q_OBJECT
+
+public:
+    std::mutex lock;
+    std::condition_variable ready;
+    std::deque<QByteArray> queue;
+    bool stop = false;
+
+signals:
+    void report(QByteArray data);
+
+protected:
+    void run() override {
+        for (;;) {
+            std::unique_lock<std::mutex> held(lock);
+            if (!ready.wait_for(held, std::chrono::milliseconds(100), [&] { return !queue.empty() || stop; }))
+                continue;
+            if (stop) return;
+            const QByteArray data = queue.front();
+            queue.pop_front();
+            held.unlock();
+            emit report(data);
+        }
+    }
+};
+
+double floorCpuPercent(int seconds) {
+    FloorReader reader;
+    int received = 0;
+    QObject context;
+    QObject::connect(&reader, &FloorReader::report, &context, [&](const QByteArray &) { ++received; });
+    reader.start();
+    bench::spin(100);
+    const int total = seconds * 1000;
+    const int64_t cpu0 = bench::processCpuNs(), start = bench::nowNs();
+    std::thread sender([&] {
+        const int64_t first = bench::nowNs();
+        for (int i = 0; i < total; ++i) {
+            const int64_t due = first + int64_t(i) * 1000000;
+            const timespec ts{time_t(due / 1000000000), long(due % 1000000000)};
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
+            {
+                std::lock_guard<std::mutex> held(reader.lock);
+                reader.queue.push_back(QByteArray(16, '\0'));
+            }
+            reader.ready.notify_all();
+        }
+    });
+    bench::waitFor([&] { return received == total; }, seconds * 1000 + 5000);
+    sender.join();
+    const double percent = 100.0 * double(bench::processCpuNs() - cpu0) / double(bench::nowNs() - start);
+    {
+        std::lock_guard<std::mutex> held(reader.lock);
+        reader.stop = true;
+    }
+    reader.ready.notify_all();
+    reader.wait();
+    return percent;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[]) {
+    bench::isolateSettings();
+    QApplication app(argc, argv);
+    const int seconds = int(bench::option(argc, argv, "--seconds", 30));
+    const uint32_t streamed = uint32_t(seconds) * 1000;
+    const uint32_t total = streamed + kBursts * kBurstSize;
+    std::vector<std::atomic<int64_t>> reads(total + 1), done(total + 1);
+    readAt = &reads;
+
+    auto w = bench::connectedWindow("M-ZEN", [] { orv::Device::instance().setTraceHook(&stampRead); });
+    const std::string platform = bench::platform();
+    if (!w->ui->pgAdcR->isVisible() || w->ui->stackedWidget->currentIndex() != 0) {
+        std::fprintf(stderr, "the inputs page with its paddle bars is not shown\n");
+        return 2;
+    }
+    auto watching = std::make_unique<Watcher>(*w);
+    Watcher &watcher = *watching;
+    // Connected after the window's own connection: runs right after
+    // onJoystickEvent for the same report.
+    QEventLoop *waiting = nullptr;
+    uint32_t quitAt = 0;
+    const auto stamping = QObject::connect(&w->eventThread, &TarnEvent::eventTrigger, w.get(), [&](const QByteArray &data) {
+        const int64_t now = bench::nowNs();
+        const uint32_t seq = sequenceOf(reinterpret_cast<const uint8_t *>(data.constData()));
+        if (seq > 0 && seq <= total) done[seq].store(now, std::memory_order_relaxed);
+        watcher.lastDone = seq;
+        if (waiting && seq == quitAt) waiting->quit();
+    });
+
+    // --- a steady stream: one report a millisecond --------------------------
+    sim::sendRawReport(bench::kPid, reportOf(0));  // makes the reader known; not counted
+    bench::waitFor([] { return readerKnown.load(); });
+    bench::spin(50);
+    const int64_t frames0 = watcher.frames;
+    const int64_t start = bench::nowNs();
+    std::thread producer([&] { stream(1, streamed); });
+    {
+        QEventLoop loop;
+        waiting = &loop;
+        quitAt = streamed;
+        watcher.awaited = streamed;
+        loop.exec();
+        waiting = nullptr;
+    }
+    producer.join();
+    const double wall = double(bench::nowNs() - start) / 1e9;
+    bench::waitFor([&] { return watcher.shownAt != 0; }, 1000);
+    const double framesPerSecond = double(watcher.frames - frames0) / wall;
+    const double frameMs = bench::median(watcher.frameTimes) / 1e6;
+    const double lastShownMs = watcher.shownAt ? bench::ms(watcher.shownAt - reads[streamed].load()) : 1e9;
+    const bool lastShownRight = watcher.shownRight;
+
+    std::vector<int64_t> latency;
+    uint32_t lost = 0;
+    for (uint32_t seq = 1; seq <= streamed; ++seq) {
+        const int64_t r = reads[seq].load(), d = done[seq].load();
+        if (!r || !d) {
+            ++lost;
+            continue;
+        }
+        latency.push_back(d - r);
+    }
+
+    // --- bursts: 50 reports at once, then quiet ---------------------------------
+    std::vector<double> burstShown;
+    bool burstsRight = true;
+    uint32_t seq = streamed;
+    for (int b = 0; b < kBursts; ++b) {
+        watcher.awaited = seq + kBurstSize;
+        watcher.shownAt = 0;
+        for (int i = 0; i < kBurstSize; ++i) sim::sendRawReport(bench::kPid, reportOf(++seq));
+        if (!bench::waitFor([&] { return watcher.shownAt != 0; }, 2000)) {
+            burstsRight = false;
+            break;
+        }
+        burstShown.push_back(bench::ms(watcher.shownAt - reads[seq].load()));
+        burstsRight = burstsRight && watcher.shownRight;
+        bench::spin(100);
+    }
+    const double worstBurst = burstShown.empty() ? 1e9 : bench::percentile(burstShown, 100);
+
+    // --- CPU: the same stream again, with nothing of this benchmark's own
+    // on the GUI thread (no second connection, no event filters) -------------
+    QObject::disconnect(stamping);
+    watching.reset();
+    bench::spin(200);
+    int64_t producerCpu = 0;
+    finished = false;
+    const int64_t cpu0 = bench::processCpuNs();
+    const int64_t gui0 = bench::threadCpuNs(), reader0 = cpuOf(reader);
+    const int64_t cpuStart = bench::nowNs();
+    std::thread again([&] {
+        const int64_t own = bench::threadCpuNs();
+        stream(total + 1, total + streamed);
+        producerCpu = bench::threadCpuNs() - own;
+    });
+    while (!finished.load()) bench::spin(50);
+    again.join();
+    bench::spin(20);  // the last reports decoded
+    const int64_t end = bench::nowNs();
+    const int64_t cpu = bench::processCpuNs() - cpu0;
+    const int64_t guiCpu = bench::threadCpuNs() - gui0, readerCpu = cpuOf(reader) - reader0;
+
+    const double p50 = bench::percentile(latency, 50) / 1e6, p99 = bench::percentile(latency, 99) / 1e6;
+    const double cpuPercent = 100.0 * double(cpu) / double(end - cpuStart);
+    bench::result(platform, "2. Live input: every report decoded", bench::fmt("%u of %u", streamed, streamed),
+                  bench::fmt("%u of %u", streamed - lost, streamed), lost == 0);
+    bench::result(platform, "2. Live input: last report on screen after its read", "<= 17 ms",
+                  bench::fmt("%.2f ms end of stream, %.2f ms worst of %d bursts%s", lastShownMs, worstBurst,
+                             kBursts, lastShownRight && burstsRight ? "" : " (WRONG STATE SHOWN)"),
+                  lastShownMs <= 17 && worstBurst <= 17 && lastShownRight && burstsRight);
+    bench::result(platform, "2. Live input: queue latency p50", "<= 0.5 ms", bench::fmt("%.3f ms", p50),
+                  p50 <= 0.5);
+    bench::result(platform, "2. Live input: queue latency p99", "<= 2 ms", bench::fmt("%.3f ms", p99), p99 <= 2);
+    const double floor = floorCpuPercent(std::min(seconds, 10));
+    bench::result(platform, "2. Live input: CPU of the whole process", "<= 5 % of one core",
+                  bench::fmt("%.2f %% (%d s at 1000 reports/s; floor %.2f %%)", cpuPercent, seconds, floor),
+                  cpuPercent <= 5);
+    bench::result(platform, "2. Live input: frames painted per second", "<= 63 (one a 16 ms frame)",
+                  bench::fmt("%.1f", framesPerSecond), framesPerSecond <= 63);
+    bench::info(platform, "2. Live input: time to paint a frame, median",
+                bench::fmt("%.3f ms", frameMs));
+    bench::info(platform, "2. Live input: queue latency max",
+                bench::fmt("%.3f ms", bench::percentile(latency, 100) / 1e6));
+    auto share = [&](int64_t ns) { return 100.0 * double(ns) / double(end - cpuStart); };
+    bench::info(platform, "2. Live input: CPU by thread",
+                bench::fmt("GUI %.2f %%, reader %.2f %%, simulated wheel's sender %.2f %%, rest %.2f %%",
+                           share(guiCpu), share(readerCpu), share(producerCpu),
+                           share(cpu - guiCpu - readerCpu - producerCpu)));
+    return 0;
+}
+
+#include "live.moc"

@@ -1,0 +1,127 @@
+// What keeps the window cheap to run: widget changes painted in frames, not
+// one paint per input report; a connection that makes only the exchanges it
+// needs.
+#include "device/models.h"
+#include "testutil.h"
+
+#include <QImage>
+
+namespace {
+
+QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
+    QByteArray p(16, '\0');
+    p[0] = char(right & 0xFF);
+    p[1] = char(right >> 8);
+    p[2] = char(left & 0xFF);
+    p[3] = char(left >> 8);
+    for (int i = 0; i < 8; ++i) p[4 + i] = char((bits >> (8 * i)) & 0xFF);
+    return p;
+}
+
+// Counts frames on a few widgets: paint events that follow each other
+// without the event loop moving on belong to one frame.
+class FrameCounter : public QObject {
+public:
+    explicit FrameCounter(std::initializer_list<QWidget *> widgets) {
+        for (QWidget *w : widgets) w->installEventFilter(this);
+    }
+    int frames = 0;
+    int paints = 0;
+    std::function<void()> onFrame;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            if (!m_inFrame) {
+                m_inFrame = true;
+                ++frames;
+                if (onFrame) onFrame();
+                QTimer::singleShot(0, this, [this] { m_inFrame = false; });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_inFrame = false;
+};
+
+}  // namespace
+
+class FramesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { tu::resetBus(); }
+
+    void decodingNeverPaintsAndTheFrameShowsTheLastReport() {
+        auto w = tu::connectedWindow("M-ZEN");
+        QVERIFY(w);
+        QVERIFY(w->ui->pgAdcR->isVisible());
+        QTest::qWait(50);
+        FrameCounter counter({w->ui->pgAdcR, w->ui->pgAdcL, w->ui->pbIB9});
+        int shownRight = -1;
+        counter.onFrame = [&] { shownRight = w->ui->pgAdcR->value(); };
+
+        // The bars' setValue asks for an immediate repaint; none may happen
+        // while reports are decoded back to back.
+        for (int i = 1; i <= 200; ++i) {
+            w->onJoystickEvent(payload(uint16_t(i * 20), uint16_t(4096 - i * 20), i % 2 ? 1ull << 32 : 0));
+            QCOMPARE(counter.paints, 0);
+        }
+        QTRY_VERIFY(counter.frames > 0);
+        QTest::qWait(100);
+        QCOMPARE(counter.frames, 1);
+        QCOMPARE(shownRight, 4000);
+        QVERIFY(w->ui->pbIB9->isHidden());
+    }
+
+    void framesStayAFrameApartHoweverOftenWidgetsChange() {
+        auto w = tu::connectedWindow("M-ZEN");
+        QVERIFY(w);
+        QTest::qWait(50);
+        FrameCounter counter({w->ui->pgAdcR, w->ui->pgAdcL});
+        int n = 0;
+        QTimer feed;
+        connect(&feed, &QTimer::timeout, [&] {
+            ++n;
+            w->onJoystickEvent(payload(uint16_t((n * 37) % 4097), uint16_t((n * 53) % 4097), 0));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        feed.start(1);
+        QEventLoop loop;  // not qWait, which sleeps between its looks
+        QTimer::singleShot(400, &loop, &QEventLoop::quit);
+        loop.exec();
+        feed.stop();
+        const qint64 elapsed = clock.elapsed();
+        QTest::qWait(50);
+        QVERIFY2(n > 100, "the feed did not run");
+        // At most one frame per 15 ms (the pacing allows a millisecond of
+        // timer slack), and the last change still got its frame.
+        QVERIFY2(counter.frames <= elapsed / 15 + 2, qPrintable(QString::number(counter.frames)));
+        QVERIFY(counter.frames >= 2);
+    }
+
+    void aConnectionMakesOnlyTheExchangesItNeeds() {
+        tu::resetBus();
+        sim::plug(0x2007, "M-ZEN");
+        auto w = tu::makeWindow();
+        QCOMPARE(w->windowFlags(), Qt::Window | Qt::FramelessWindowHint);
+        QVERIFY(!w->ui->cbClutch->isChecked());  // turns on with this wheel's setting
+        QTRY_VERIFY(tu::connected(*w));
+        QTest::qWait(50);
+        QVERIFY(w->ui->cbClutch->isChecked() && !w->ui->gpClutch->isHidden());
+        using R = std::vector<std::pair<int, int>>;
+        // Identity, extra pair flag, four LED blocks, extra colours, paddle
+        // record, pulse widths, clutches, firmware version, the paddle record
+        // once more for the clutches, power status.
+        QCOMPARE(tu::readRequests(), (R{{0x0D, 0}, {0x11, 0}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {0x11, 0}, {0x0A, 0},
+                                        {0x0C, 0x04}, {0x0C, 0x0A}, {0x0C, 0x08}, {0x09, 0}, {0x0A, 0}, {0x0F, 0}}));
+        QVERIFY(tu::commands().empty());
+    }
+};
+
+ORVANE_TEST_MAIN(FramesTest)
+#include "test_frames.moc"
