@@ -76,8 +76,9 @@ int main(int argc, char *argv[]) {
     const long rssGrowth = bench::rssKb() - rss0;
 
     // Caches may let go of memory along the way (the pixmap cache drops an
-    // unused picture after a while) and queues grow to their working size
-    // early on. A leak keeps growing: it shows in the second half of the run.
+    // unused picture after a while), queues grow to their working size early
+    // on, and the allocator's count wanders by some kilobytes. A leak keeps
+    // growing: even one byte a report would be 1.8 MB over the second half.
     long long lowest = 0;
     for (const auto &sample : samples) lowest = std::min(lowest, sample.second);
     const long long sinceLowest = heapGrowth - lowest;
@@ -89,7 +90,7 @@ int main(int argc, char *argv[]) {
                              "after %llu reports (%.0f s, %.0fx real time)",
                              secondHalf, sinceLowest, rssGrowth, (unsigned long long)done.load(), seconds,
                              double(total) / 1000 / seconds),
-                  secondHalf <= 4 * 1024 && sinceLowest <= 64 * 1024 && rssGrowth <= 1024 && done.load() == total);
+                  secondHalf <= 32 * 1024 && sinceLowest <= 64 * 1024 && rssGrowth <= 1024 && done.load() == total);
     bench::info(platform, "8. Soak: heap in use at each tenth of the run (B, from the warm-up)", trend);
     return 0;
 }
