@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <dirent.h>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -46,6 +47,33 @@ inline int64_t threadCpuNs() {
     timespec ts;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// CPU time of this process's thread named `name` (its comm), from the
+// scheduler's own count; -1 when there is no such thread.
+inline int64_t namedThreadCpuNs(const char *name) {
+    DIR *tasks = opendir("/proc/self/task");
+    if (!tasks) return -1;
+    int64_t found = -1;
+    while (dirent *entry = readdir(tasks)) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string dir = std::string("/proc/self/task/") + entry->d_name;
+        char comm[64] = {};
+        if (FILE *f = std::fopen((dir + "/comm").c_str(), "r")) {
+            if (!std::fgets(comm, sizeof comm, f)) comm[0] = 0;
+            std::fclose(f);
+        }
+        comm[std::strcspn(comm, "\n")] = 0;
+        if (std::strcmp(comm, name) != 0) continue;
+        if (FILE *f = std::fopen((dir + "/schedstat").c_str(), "r")) {
+            long long ns = -1;
+            if (std::fscanf(f, "%lld", &ns) == 1) found = ns;
+            std::fclose(f);
+        }
+        break;
+    }
+    closedir(tasks);
+    return found;
 }
 
 // A "VmHWM:" / "VmRSS:" figure of /proc/self/status in kB.
