@@ -8,13 +8,47 @@
 #include <hidapi/hidapi.h>
 
 #include <QCloseEvent>
+#include <QImageReader>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPixmapCache>
+
+#include <cstdio>
 
 namespace {
 const QPointF kNoDrag(2147483647.0, 2147483647.0);
-}
+
+// Qt decodes every picture a style sheet names while the form is built. Two
+// of the form's pictures are 1280 x 720 placeholders (the inputs and colours
+// pages' wheel) that the constructor replaces before anything can show them;
+// decoding them was a fifth of the start-up. While the form is built, images
+// that large are refused (every picture the form shows is under 2 MB
+// decoded), and Qt's warning for each refusal, expected here, is dropped.
+class SkipPlaceholderPictures {
+public:
+    SkipPlaceholderPictures() : m_limitMb(QImageReader::allocationLimit()) {
+        QImageReader::setAllocationLimit(2);
+        s_handler = qInstallMessageHandler(&filter);
+    }
+    ~SkipPlaceholderPictures() {
+        qInstallMessageHandler(s_handler);
+        QImageReader::setAllocationLimit(m_limitMb);
+    }
+    SkipPlaceholderPictures(const SkipPlaceholderPictures &) = delete;
+    SkipPlaceholderPictures &operator=(const SkipPlaceholderPictures &) = delete;
+
+private:
+    static void filter(QtMsgType type, const QMessageLogContext &context, const QString &message) {
+        if (type == QtWarningMsg && qstrcmp(context.category, "qt.gui.imageio") == 0) return;
+        if (s_handler)
+            s_handler(type, context, message);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+
+    static inline QtMessageHandler s_handler = nullptr;
+    const int m_limitMb;
+};
+}  // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow) {
@@ -22,7 +56,10 @@ MainWindow::MainWindow(QWidget *parent)
     // Frameless before the form exists: changing the flags of a finished
     // window re-creates it and restyles every one of its widgets.
     setWindowFlags(Qt::FramelessWindowHint);
-    ui->setupUi(this);
+    {
+        SkipPlaceholderPictures skip;
+        ui->setupUi(this);
+    }
     new FramePacer(this);
     ui->lbCurVer->setText(QStringLiteral("Orvane Version: v") + QStringLiteral(ORVANE_VERSION));
     ui->pbStatus->hide();
@@ -82,12 +119,11 @@ MainWindow::MainWindow(QWidget *parent)
     resolveInputIndicators();
 
     enterWaitingState();
-    // No picture label can be seen before a model is known (the waiting state
-    // empties the inputs page's; the colours page stays disabled until the
-    // model profile gives it its own), so the form's placeholder pictures,
-    // decoded with the form, need not stay in memory.
+    // No picture label can be seen before a model is known: the waiting state
+    // empties the inputs page's, and the colours page stays disabled until
+    // the model profile gives it its own. Left named, the placeholder would
+    // be decoded when the window is first shown.
     ui->lbMainRGB->setStyleSheet(QStringLiteral("border-image:"));
-    QPixmapCache::clear();
     installProtocolTrace();
     hid_init();
     QTimer::singleShot(0, this, &MainWindow::onInit);

@@ -3,6 +3,7 @@
 // read from the program's own table.
 #include "testutil.h"
 
+#include <QImageReader>
 #include <QSet>
 
 namespace {
@@ -77,6 +78,16 @@ QSet<QString> shownWithPrefixes(QWidget *page, std::initializer_list<const char 
             if (w->objectName().startsWith(QLatin1String(p))) s << w->objectName();
     }
     return s;
+}
+
+// How many colours a widget paints, up to 64: a label whose picture is
+// drawn paints many, one without it its background alone.
+int coloursPainted(QWidget *w) {
+    const QImage img = w->grab().toImage();
+    QSet<QRgb> seen;
+    for (int y = 0; y < img.height() && seen.size() < 64; y += 3)
+        for (int x = 0; x < img.width() && seen.size() < 64; x += 3) seen << img.pixel(x, y);
+    return int(seen.size());
 }
 
 // The indicators a model placed: press every input and see what lights up.
@@ -227,6 +238,33 @@ private slots:
         QVERIFY(w->ui->gpClutch->isHidden() && w->ui->cbShifter->isHidden() && w->ui->pbCalL->isHidden());
         QCOMPARE(w->updateFolder, folder);  // the previous model's folder stays
         QVERIFY(w->statusPolling);
+    }
+
+    // The window skips decoding the form's large placeholder pictures while
+    // it is built; every picture it shows must still be drawn, and image
+    // decoding and the program's messages must be as they were afterwards.
+    void picturesAreDrawn() {
+        tu::resetBus();
+        const int limit = QImageReader::allocationLimit();
+        static QStringList seen;
+        const QtMessageHandler before = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &message) { seen << message; });
+        auto w = tu::makeWindow();
+        qWarning("after the window");
+        qInstallMessageHandler(before);
+        QCOMPARE(QImageReader::allocationLimit(), limit);
+        QVERIFY(!seen.isEmpty() && seen.last() == QStringLiteral("after the window"));
+        QVERIFY2(seen.filter(QStringLiteral("allocation limit")).isEmpty(), qPrintable(seen.join('\n')));
+        QTRY_VERIFY(tu::waiting(*w));
+        QVERIFY(coloursPainted(w->ui->lbSplit) > 8);                        // the header
+        QVERIFY(coloursPainted(w->findChild<QLabel *>("label")) > 8);       // the about picture
+        QCOMPARE(coloursPainted(w->ui->lbMain), 1);                         // no model yet
+        QCOMPARE(coloursPainted(w->ui->lbMainRGB), 1);
+
+        sim::plug(0x2007, "NVA4");  // the colours page's placeholder is this model's picture
+        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
+        QCOMPARE(coloursPainted(w->ui->lbMain), 64);
+        QCOMPARE(coloursPainted(w->ui->lbMainRGB), 64);
     }
 };
 
