@@ -21,8 +21,10 @@ const QPointF kNoDrag(2147483647.0, 2147483647.0);
 // of the form's pictures are 1280 x 720 placeholders (the inputs and colours
 // pages' wheel) that the constructor replaces before anything can show them;
 // decoding them was a fifth of the start-up. While the form is built, images
-// that large are refused (every picture the form shows is under 2 MB
-// decoded), and Qt's warning for each refusal, expected here, is dropped.
+// over 2 MB are refused. A refused picture stays undrawn until its widget's
+// style sheet changes, so the limit must stay above every picture the form
+// shows (the largest, the header, is 1 MB decoded). Qt's warning for each
+// refusal, expected here, is dropped.
 class SkipPlaceholderPictures {
 public:
     SkipPlaceholderPictures() : m_limitMb(QImageReader::allocationLimit()) {

@@ -261,10 +261,17 @@ private slots:
         QCOMPARE(coloursPainted(w->ui->lbMain), 1);                         // no model yet
         QCOMPARE(coloursPainted(w->ui->lbMainRGB), 1);
 
-        sim::plug(0x2007, "NVA4");  // the colours page's placeholder is this model's picture
+        // Each placeholder is a model's picture: the one refused while the
+        // form was built must still come when its model connects.
+        sim::plug(0x2007, "NVA4");  // the colours page's placeholder
         QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
         QCOMPARE(coloursPainted(w->ui->lbMain), 64);
         QCOMPARE(coloursPainted(w->ui->lbMainRGB), 64);
+        sim::unplug(0x2007);
+        QTRY_VERIFY_WITH_TIMEOUT(tu::waiting(*w), 5000);
+        sim::plug(0x2007, "LB370");  // the inputs page's placeholder
+        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
+        QCOMPARE(coloursPainted(w->ui->lbMain), 64);
     }
 };
 
