@@ -5,14 +5,10 @@
 
 namespace {
 
+// The data bytes of an input report, as the reader hands them on.
 QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
-    QByteArray p(16, '\0');
-    p[0] = char(right & 0xFF);
-    p[1] = char(right >> 8);
-    p[2] = char(left & 0xFF);
-    p[3] = char(left >> 8);
-    for (int i = 0; i < 8; ++i) p[4 + i] = char((bits >> (8 * i)) & 0xFF);
-    return p;
+    const std::vector<uint8_t> r = sim::inputReport(right, left, bits);
+    return QByteArray(reinterpret_cast<const char *>(r.data()) + 1, int(r.size()) - 1);
 }
 
 // Median over batches of the time one call takes, in nanoseconds.

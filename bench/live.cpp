@@ -75,13 +75,7 @@ State stateOf(uint32_t seq) {
 
 std::vector<uint8_t> reportOf(uint32_t seq) {
     const State s = stateOf(seq);
-    std::vector<uint8_t> r(17, 0);
-    r[0] = 0x01;
-    r[1] = uint8_t(s.right);
-    r[2] = uint8_t(s.right >> 8);
-    r[3] = uint8_t(s.left);
-    r[4] = uint8_t(s.left >> 8);
-    for (int i = 0; i < 8; ++i) r[size_t(5 + i)] = uint8_t(s.bits >> (8 * i));
+    std::vector<uint8_t> r = sim::inputReport(s.right, s.left, s.bits);
     for (int i = 0; i < 4; ++i) r[size_t(13 + i)] = uint8_t(seq >> (8 * i));
     return r;
 }

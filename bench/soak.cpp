@@ -16,14 +16,7 @@ std::vector<uint8_t> reportOf(uint64_t seq) {
     const uint16_t left = uint16_t(4096 - right);
     const int input = kInputs[((seq - 1) / 2) % (sizeof kInputs / sizeof *kInputs)];
     const uint64_t bits = seq % 2 ? uint64_t(1) << input : 0;
-    std::vector<uint8_t> r(17, 0);
-    r[0] = 0x01;
-    r[1] = uint8_t(right);
-    r[2] = uint8_t(right >> 8);
-    r[3] = uint8_t(left);
-    r[4] = uint8_t(left >> 8);
-    for (int i = 0; i < 8; ++i) r[size_t(5 + i)] = uint8_t(bits >> (8 * i));
-    return r;
+    return sim::inputReport(right, left, bits);
 }
 
 }  // namespace

@@ -150,14 +150,7 @@ int32_t getI32(const uint8_t *p) {
                    uint32_t(p[3]) << 24);
 }
 
-std::vector<uint8_t> inputReport(const Wheel &w) {
-    std::vector<uint8_t> r(kInput, 0);
-    r[0] = kInputReportId;
-    putU16(&r[1], w.right);
-    putU16(&r[3], w.left);
-    for (int i = 0; i < 8; ++i) r[5 + i] = uint8_t(w.bits >> (8 * i));
-    return r;
-}
+std::vector<uint8_t> reportOf(const Wheel &w) { return inputReport(w.right, w.left, w.bits); }
 
 void queueReport(Bus &b, Wheel &w, std::vector<uint8_t> report) {
     for (auto &h : b.handles) {
@@ -388,7 +381,7 @@ void setInput(uint16_t productId, int input, bool on) {
     const uint64_t before = w->bits;
     const uint64_t bit = uint64_t(1) << input;
     w->bits = on ? (w->bits | bit) : (w->bits & ~bit);
-    if (w->bits != before) queueReport(b, *w, inputReport(*w));
+    if (w->bits != before) queueReport(b, *w, reportOf(*w));
 }
 }  // namespace
 
@@ -403,14 +396,23 @@ void setPaddles(uint16_t productId, uint16_t right, uint16_t left) {
     if (w->right == right && w->left == left) return;
     w->right = right;
     w->left = left;
-    queueReport(b, *w, inputReport(*w));
+    queueReport(b, *w, reportOf(*w));
+}
+
+std::vector<uint8_t> inputReport(uint16_t right, uint16_t left, uint64_t bits) {
+    std::vector<uint8_t> r(kInput, 0);
+    r[0] = kInputReportId;
+    putU16(&r[1], right);
+    putU16(&r[3], left);
+    for (int i = 0; i < 8; ++i) r[size_t(5 + i)] = uint8_t(bits >> (8 * i));
+    return r;
 }
 
 void sendReport(uint16_t productId) {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.m);
     Wheel *w = findWheel(b, productId);
-    if (w && w->plugged) queueReport(b, *w, inputReport(*w));
+    if (w && w->plugged) queueReport(b, *w, reportOf(*w));
 }
 
 void sendRawReport(uint16_t productId, const std::vector<uint8_t> &report) {

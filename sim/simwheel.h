@@ -70,6 +70,8 @@ void release(uint16_t productId, int input);
 void setPaddles(uint16_t productId, uint16_t right, uint16_t left);
 // Queues one report carrying the current state, changed or not.
 void sendReport(uint16_t productId);
+// The 17-byte input report of a wheel with these paddles and inputs.
+std::vector<uint8_t> inputReport(uint16_t right, uint16_t left, uint64_t bits);
 // Queues a raw report as is (for short reports: fewer than 17 bytes).
 void sendRawReport(uint16_t productId, const std::vector<uint8_t> &report);
 uint64_t inputBits(uint16_t productId);

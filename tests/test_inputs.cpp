@@ -5,15 +5,7 @@
 
 namespace {
 
-QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
-    QByteArray p(16, '\0');
-    p[0] = char(right & 0xFF);
-    p[1] = char(right >> 8);
-    p[2] = char(left & 0xFF);
-    p[3] = char(left >> 8);
-    for (int i = 0; i < 8; ++i) p[4 + i] = char((bits >> (8 * i)) & 0xFF);
-    return p;
-}
+using tu::payload;
 
 QStringList lit(TestWindow &w) {
     QStringList s;

@@ -121,6 +121,12 @@ inline std::vector<std::pair<int, int>> readRequests() {
     return out;
 }
 
+// The data bytes of an input report, as the reader hands them on.
+inline QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
+    const std::vector<uint8_t> r = sim::inputReport(right, left, bits);
+    return QByteArray(reinterpret_cast<const char *>(r.data()) + 1, int(r.size()) - 1);
+}
+
 // Starts from an empty bus with no wheel open.
 inline void resetBus() {
     orv::Device::instance().close();
