@@ -15,7 +15,7 @@
 namespace Ui {
 class MainWindow;
 }
-namespace models {
+namespace device {
 struct Profile;
 enum class Look;
 }
@@ -82,9 +82,9 @@ protected:
     void readIdentity();
     // device/profiles.cpp
     void applyModelProfile(const QString &name);
-    void applyProfileRow(const models::Profile &row);
-    void placeShown(QWidget *widget, int x, int y, models::Look look);
-    void placeHidden(QWidget *widget, int x, int y, models::Look look);
+    void applyProfileRow(const device::Profile &row);
+    void placeShown(QWidget *widget, int x, int y, device::Look look);
+    void placeHidden(QWidget *widget, int x, int y, device::Look look);
     void readExtraShiftersEnabled();
     // device/status.cpp
     void readFirmwareVersion();
@@ -155,7 +155,7 @@ protected:
     // Tells the user and returns true while an upload runs.
     bool refuseWhileUploading();
 
-    // leds: the 45 colour buttons by led::Button, resolved at first use, and
+    // leds: the 45 colour buttons by leds::Button, resolved at first use, and
     // whether a send of the last LED write failed
     QPushButton *ledButton(int id);
     std::array<QPushButton *, 45> ledButtons{};

@@ -7,18 +7,18 @@ Q_LOGGING_CATEGORY(lcProtocol, "orvane.protocol", QtInfoMsg)
 
 namespace {
 
-const char *kindName(orv::TraceKind kind) {
+const char *kindName(device::TraceKind kind) {
     switch (kind) {
-    case orv::TraceKind::Send: return "send";
-    case orv::TraceKind::Get: return "get";
-    case orv::TraceKind::Write: return "write";
-    case orv::TraceKind::Read: return "read";
+    case device::TraceKind::Send: return "send";
+    case device::TraceKind::Get: return "get";
+    case device::TraceKind::Write: return "write";
+    case device::TraceKind::Read: return "read";
     }
     return "?";
 }
 
 // Runs on whichever thread talks to the wheel (GUI, reader, upload).
-void traceFrame(orv::TraceKind kind, const uint8_t *data, size_t length, int result) {
+void traceFrame(device::TraceKind kind, const uint8_t *data, size_t length, int result) {
     // Checked first: with the category off a frame costs one call and a test.
     if (!lcProtocol().isDebugEnabled()) return;
     qCDebug(lcProtocol).noquote() << protocolTraceLine(kind, data, length, result);
@@ -26,7 +26,7 @@ void traceFrame(orv::TraceKind kind, const uint8_t *data, size_t length, int res
 
 }  // namespace
 
-QString protocolTraceLine(orv::TraceKind kind, const uint8_t *data, size_t length, int result) {
+QString protocolTraceLine(device::TraceKind kind, const uint8_t *data, size_t length, int result) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
                                                      qsizetype(data ? length : 0));
     QString line = QLatin1String(kindName(kind));
@@ -37,7 +37,7 @@ QString protocolTraceLine(orv::TraceKind kind, const uint8_t *data, size_t lengt
 void installProtocolTrace() {
     // Once per process: the hook must not change while other threads use the device.
     static const bool installed = [] {
-        orv::Device::instance().setTraceHook(&traceFrame);
+        device::Device::instance().setTraceHook(&traceFrame);
         return true;
     }();
     Q_UNUSED(installed)

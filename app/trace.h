@@ -11,7 +11,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcProtocol)
 
 // One line of the trace, e.g. "send 02 0b 0d 00 ... -> 20".
-QString protocolTraceLine(orv::TraceKind kind, const uint8_t *data, size_t length, int result);
+QString protocolTraceLine(device::TraceKind kind, const uint8_t *data, size_t length, int result);
 
 // Hooks the trace into the device object; only the first call does anything.
 void installProtocolTrace();

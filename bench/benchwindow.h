@@ -75,7 +75,7 @@ inline void spin(int milliseconds) {
 }
 
 inline bool connected(BenchWindow &w) {
-    return orv::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
+    return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
            w.ui->stackedWidget->currentIndex() == 0 && w.eventThread.isRunning();
 }
 
@@ -83,7 +83,7 @@ inline bool connected(BenchWindow &w) {
 // frame log off. `beforeShow` runs before the window can open the wheel.
 inline std::unique_ptr<BenchWindow> connectedWindow(const char *name,
                                                     const std::function<void()> &beforeShow = {}) {
-    orv::Device::instance().close();
+    device::Device::instance().close();
     sim::reset();
     sim::setLogEnabled(false);
     sim::plug(kPid, name);

@@ -16,40 +16,40 @@ namespace {
 
 struct Mark {
     int64_t at;
-    orv::TraceKind kind;
+    device::TraceKind kind;
     uint8_t command, record;
 };
 std::mutex marksLock;
 std::vector<Mark> marks;
 
-void stamp(orv::TraceKind kind, const uint8_t *data, size_t length, int) {
-    if (kind == orv::TraceKind::Read) return;
+void stamp(device::TraceKind kind, const uint8_t *data, size_t length, int) {
+    if (kind == device::TraceKind::Read) return;
     std::lock_guard<std::mutex> lock(marksLock);
     marks.push_back({bench::nowNs(), kind, length > 1 ? data[1] : uint8_t(0), length > 2 ? data[2] : uint8_t(0)});
 }
 
 bool isRequest(const Mark &m, uint8_t record) {
-    return m.kind == orv::TraceKind::Send && m.command == proto::CmdReadRecord && m.record == record;
+    return m.kind == device::TraceKind::Send && m.command == device::CmdReadRecord && m.record == record;
 }
 
 // Read requests the connection of this model needs, as (record, sub-index).
-std::vector<std::pair<int, int>> neededReads(const models::Profile &p) {
+std::vector<std::pair<int, int>> neededReads(const device::Profile &p) {
     const std::string name = p.modelString;
     const sim::WheelState wheel = sim::factoryState(name);
-    std::vector<std::pair<int, int>> r = {{proto::RecIdentity, 0}};
-    if (p.extraPair == models::ExtraPair::WhenFlagged) r.push_back({proto::RecExtraColours, 0});
-    if (p.extraShifters) r.push_back({proto::RecSetting, proto::SetExtraShiftersEnabled});
-    for (int i = 0; i < led::blockCount(name); ++i) r.push_back({i, 0});
-    const led::Layout *layout = led::layoutFor(name);
-    if (layout && layout->extra == led::ExtraPair::Record) r.push_back({proto::RecExtraColours, 0});
-    r.push_back({proto::RecPaddle, 0});
-    r.push_back({proto::RecSetting, proto::SetEncoderPulse});
-    r.push_back({proto::RecSetting, proto::SetShifterPulse});
-    r.push_back({proto::RecSetting, proto::SetClutchEnabled});
-    r.push_back({proto::RecFirmwareVersion, 0});
+    std::vector<std::pair<int, int>> r = {{device::RecIdentity, 0}};
+    if (p.extraPair == device::ExtraPair::WhenFlagged) r.push_back({device::RecExtraColours, 0});
+    if (p.extraShifters) r.push_back({device::RecSetting, device::SetExtraShiftersEnabled});
+    for (int i = 0; i < leds::blockCount(name); ++i) r.push_back({i, 0});
+    const leds::Layout *layout = leds::layoutFor(name);
+    if (layout && layout->extra == leds::ExtraPair::Record) r.push_back({device::RecExtraColours, 0});
+    r.push_back({device::RecPaddle, 0});
+    r.push_back({device::RecSetting, device::SetEncoderPulse});
+    r.push_back({device::RecSetting, device::SetShifterPulse});
+    r.push_back({device::RecSetting, device::SetClutchEnabled});
+    r.push_back({device::RecFirmwareVersion, 0});
     // Clutches on: onClutchStatus reads the paddle record once more.
-    if (wheel.settings.at(proto::SetClutchEnabled) == 1) r.push_back({proto::RecPaddle, 0});
-    if (p.statusPolling) r.push_back({proto::RecPower, 0});
+    if (wheel.settings.at(device::SetClutchEnabled) == 1) r.push_back({device::RecPaddle, 0});
+    if (p.statusPolling) r.push_back({device::RecPower, 0});
     return r;
 }
 
@@ -66,7 +66,7 @@ void disconnect(BenchWindow &w) {
 }
 
 // Plugs `p`'s wheel and connects; the marks hold the exchanges.
-Timing connectTo(BenchWindow &w, const models::Profile &p) {
+Timing connectTo(BenchWindow &w, const device::Profile &p) {
     sim::plug(bench::kPid, p.modelString);
     {
         std::lock_guard<std::mutex> lock(marksLock);
@@ -80,7 +80,7 @@ Timing connectTo(BenchWindow &w, const models::Profile &p) {
     auto powerRead = [&] {
         std::lock_guard<std::mutex> lock(marksLock);
         for (const Mark &m : marks)
-            if (m.kind == orv::TraceKind::Get && m.command == proto::RecPower) return m.at;
+            if (m.kind == device::TraceKind::Get && m.command == device::RecPower) return m.at;
         return int64_t(0);
     };
     const int64_t start = bench::nowNs();
@@ -95,12 +95,12 @@ Timing connectTo(BenchWindow &w, const models::Profile &p) {
             if (pred(m)) return m.at;
         return end;
     };
-    const int64_t identity = first([](const Mark &m) { return isRequest(m, proto::RecIdentity); });
+    const int64_t identity = first([](const Mark &m) { return isRequest(m, device::RecIdentity); });
     const int64_t identityAnswer = first([](const Mark &m) {
-        return m.kind == orv::TraceKind::Get && m.command == proto::RecIdentity;
+        return m.kind == device::TraceKind::Get && m.command == device::RecIdentity;
     });
-    const int64_t ledRead = first([](const Mark &m) { return isRequest(m, proto::RecLedBlock0); });
-    const int64_t paddle = first([](const Mark &m) { return isRequest(m, proto::RecPaddle); });
+    const int64_t ledRead = first([](const Mark &m) { return isRequest(m, device::RecLedBlock0); });
+    const int64_t paddle = first([](const Mark &m) { return isRequest(m, device::RecPaddle); });
     return {bench::ms(end - start), bench::ms(identity - start), bench::ms(ledRead - identityAnswer),
             bench::ms(paddle - ledRead), bench::ms(end - paddle)};
 }
@@ -112,18 +112,18 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     const int rounds = int(bench::option(argc, argv, "--rounds", 15));
 
-    orv::Device::instance().close();
+    device::Device::instance().close();
     sim::reset();
     sim::setLogEnabled(false);
     BenchWindow w;
-    orv::Device::instance().setTraceHook(&stamp);
+    device::Device::instance().setTraceHook(&stamp);
     w.show();
     bench::spin(300);
     const std::string platform = bench::platform();
-    const auto &rows = models::profiles();
+    const auto &rows = device::profiles();
 
     // The exchanges, once per model, with the frame log on.
-    for (const models::Profile &p : rows) {
+    for (const device::Profile &p : rows) {
         disconnect(w);
         sim::clearLog();
         sim::setLogEnabled(true);
@@ -133,7 +133,7 @@ int main(int argc, char *argv[]) {
         std::vector<std::pair<int, int>> reads;
         int commands = 0, answers = 0;
         for (const sim::LogEntry &e : sim::frameLog()) {
-            if (e.op == sim::Op::Send && e.bytes.size() > 3 && e.bytes[1] == proto::CmdReadRecord)
+            if (e.op == sim::Op::Send && e.bytes.size() > 3 && e.bytes[1] == device::CmdReadRecord)
                 reads.emplace_back(e.bytes[2], e.bytes[3]);
             else if (e.op == sim::Op::Send || e.op == sim::Op::Write)
                 ++commands;
@@ -155,12 +155,12 @@ int main(int argc, char *argv[]) {
 
     std::map<std::string, std::vector<Timing>> timings;
     for (int round = 0; round < rounds; ++round) {
-        for (const models::Profile &p : rows) {
+        for (const device::Profile &p : rows) {
             disconnect(w);
             timings[p.modelString].push_back(connectTo(w, p));
         }
     }
-    for (const models::Profile &p : rows) {
+    for (const device::Profile &p : rows) {
         const auto &t = timings[p.modelString];
         auto med = [&](double Timing::*field) {
             std::vector<double> v;

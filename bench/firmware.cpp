@@ -17,10 +17,10 @@ namespace {
 std::atomic<int64_t> finishedAt{0};
 std::atomic<int> blocks{0};
 
-void stamp(orv::TraceKind kind, const uint8_t *data, size_t length, int) {
-    if (kind != orv::TraceKind::Send || length < 2) return;
-    if (data[1] & proto::CmdFirmwareBlock) ++blocks;
-    if (data[1] == proto::CmdFinishFirmware) finishedAt = bench::nowNs();
+void stamp(device::TraceKind kind, const uint8_t *data, size_t length, int) {
+    if (kind != device::TraceKind::Send || length < 2) return;
+    if (data[1] & device::CmdFirmwareBlock) ++blocks;
+    if (data[1] == device::CmdFinishFirmware) finishedAt = bench::nowNs();
 }
 
 }  // namespace
@@ -31,15 +31,15 @@ int main(int argc, char *argv[]) {
     const int runs = int(bench::option(argc, argv, "--runs", 10));
     std::string platform;
 
-    QByteArray image(int(proto::kMaxFirmwareSize), '\0');
+    QByteArray image(int(device::kMaxFirmwareSize), '\0');
     for (int i = 0; i < image.size(); ++i) image[i] = char((i * 7 + i / 251) & 0xFF);
-    const QString md5Label = QStringLiteral("MD5: ") + fw::md5Hex(image).toUpper();
+    const QString md5Label = QStringLiteral("MD5: ") + firmware::md5Hex(image).toUpper();
 
     std::vector<double> digest, blockPhase, total;
     bool allWritten = true;
     for (int run = 0; run < runs + 1; ++run) {
         // A fresh window each time: an upload ends in a timed reconnection.
-        auto w = bench::connectedWindow("M-ZEN", [] { orv::Device::instance().setTraceHook(&stamp); });
+        auto w = bench::connectedWindow("M-ZEN", [] { device::Device::instance().setTraceHook(&stamp); });
         platform = bench::platform();
         sim::setRebootTime(std::chrono::milliseconds(0));
         w->upgradeThread.finishStepMs = 0;
@@ -48,9 +48,9 @@ int main(int argc, char *argv[]) {
 
         // What onNetUpgradeReady does with a finished download.
         const int64_t t0 = bench::nowNs();
-        const bool matches = fw::digestMatches(image, md5Label);
-        const QString path = fw::tempFirmwarePath();
-        const bool written = fw::writeFreshFile(path, image);
+        const bool matches = firmware::digestMatches(image, md5Label);
+        const QString path = firmware::tempFirmwarePath();
+        const bool written = firmware::writeFreshFile(path, image);
         const int64_t t1 = bench::nowNs();
         if (!matches || !written) {
             std::fprintf(stderr, "the image did not check or could not be written\n");
@@ -81,7 +81,7 @@ int main(int argc, char *argv[]) {
         const std::vector<uint8_t> got = sim::firmwareImage(bench::kPid);
         const bool same = got.size() == size_t(image.size()) &&
                           std::equal(got.begin(), got.end(), reinterpret_cast<const uint8_t *>(image.constData()));
-        if (!t3 || !same || blocks != int(proto::kMaxFirmwareSize / 16)) allWritten = false;
+        if (!t3 || !same || blocks != int(device::kMaxFirmwareSize / 16)) allWritten = false;
         if (run == 0) continue;  // warm-up
         digest.push_back(bench::ms(t1 - t0));
         blockPhase.push_back(bench::ms(t3 - t2));

@@ -16,9 +16,9 @@ namespace {
 std::mutex framesLock;
 std::vector<int64_t> frameTimes;  // LED blocks and Write extra colours, as sent
 
-void stamp(orv::TraceKind kind, const uint8_t *data, size_t length, int) {
-    const bool block = kind == orv::TraceKind::Write;
-    const bool extra = kind == orv::TraceKind::Send && length > 1 && data[1] == proto::CmdWriteExtra;
+void stamp(device::TraceKind kind, const uint8_t *data, size_t length, int) {
+    const bool block = kind == device::TraceKind::Write;
+    const bool extra = kind == device::TraceKind::Send && length > 1 && data[1] == device::CmdWriteExtra;
     if (!block && !extra) return;
     std::lock_guard<std::mutex> lock(framesLock);
     frameTimes.push_back(bench::nowNs());
@@ -32,18 +32,18 @@ int main(int argc, char *argv[]) {
     const int picks = int(bench::option(argc, argv, "--picks", 15));
     std::string platform;
 
-    for (const models::Profile &p : models::profiles()) {
+    for (const device::Profile &p : device::profiles()) {
         if (!p.coloursPage) continue;
-        auto w = bench::connectedWindow(p.modelString, [] { orv::Device::instance().setTraceHook(&stamp); });
+        auto w = bench::connectedWindow(p.modelString, [] { device::Device::instance().setTraceHook(&stamp); });
         platform = bench::platform();
         w->ui->pbS2->click();
         bench::spin(50);
-        const led::Layout *layout = led::layoutFor(p.modelString);
+        const leds::Layout *layout = leds::layoutFor(p.modelString);
         const size_t expected =
-            size_t(led::blockCount(p.modelString)) + (layout && layout->extra != led::ExtraPair::None ? 1 : 0);
+            size_t(leds::blockCount(p.modelString)) + (layout && layout->extra != leds::ExtraPair::None ? 1 : 0);
         // The first colour button the model shows.
         QPushButton *button = nullptr;
-        for (const models::Placement &c : p.colourButtons) {
+        for (const device::Placement &c : p.colourButtons) {
             button = w->findChild<QPushButton *>(QLatin1String(c.widget));
             if (button && button->isVisible()) break;
         }

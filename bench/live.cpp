@@ -44,8 +44,8 @@ uint32_t sequenceOf(const uint8_t *payload) {
 }
 
 // Replaces the protocol trace (set before the reader starts): stamps each read.
-void stampRead(orv::TraceKind kind, const uint8_t *data, size_t length, int) {
-    if (kind != orv::TraceKind::Read) return;
+void stampRead(device::TraceKind kind, const uint8_t *data, size_t length, int) {
+    if (kind != device::TraceKind::Read) return;
     if (!readerKnown.load(std::memory_order_acquire)) {
         reader = pthread_self();
         readerKnown.store(true, std::memory_order_release);
@@ -274,7 +274,7 @@ int main(int argc, char *argv[]) {
     std::vector<std::atomic<int64_t>> reads(total + 1), done(total + 1);
     readAt = &reads;
 
-    auto w = bench::connectedWindow("M-ZEN", [] { orv::Device::instance().setTraceHook(&stampRead); });
+    auto w = bench::connectedWindow("M-ZEN", [] { device::Device::instance().setTraceHook(&stampRead); });
     const std::string platform = bench::platform();
     if (!w->ui->pgAdcR->isVisible() || w->ui->stackedWidget->currentIndex() != 0) {
         std::fprintf(stderr, "the inputs page with its paddle bars is not shown\n");

@@ -12,7 +12,7 @@
 #include <fstream>
 #endif
 
-namespace orv {
+namespace device {
 
 #ifdef __linux__
 namespace {
@@ -26,9 +26,9 @@ bool isWheel(const std::string &ueventPath) {
         unsigned bus = 0, vendor = 0, product = 0;
         if (std::sscanf(line.c_str() + 7, "%x:%x:%x", &bus, &vendor, &product) != 3) return false;
         // The udev rule matches USB attributes, so only a USB wheel is its case.
-        return bus == 0x0003 && vendor == proto::kVendorId &&
-               std::find(proto::kProductIds.begin(), proto::kProductIds.end(), product) !=
-                   proto::kProductIds.end();
+        return bus == 0x0003 && vendor == device::kVendorId &&
+               std::find(device::kProductIds.begin(), device::kProductIds.end(), product) !=
+                   device::kProductIds.end();
     }
     return false;
 }
@@ -67,4 +67,4 @@ HidrawScan &waitingScan() {
     return scan;
 }
 
-}  // namespace orv
+}  // namespace device

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace orv {
+namespace device {
 
 struct HidrawScan {
     std::string sysfs = "/sys/class/hidraw";
@@ -24,4 +24,4 @@ bool wheelFoundWithoutAccess(const HidrawScan &scan);
 // The scan the waiting window runs; tests may redirect it.
 HidrawScan &waitingScan();
 
-}  // namespace orv
+}  // namespace device

@@ -14,12 +14,12 @@ void MainWindow::onInit() {
         eventThread.requestInterruption();
         eventThread.wait();
     }
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     device.close();
 
     productId = 0;
-    for (const uint16_t pid : proto::kProductIds) {
-        if (device.open(proto::kVendorId, pid)) {
+    for (const uint16_t pid : device::kProductIds) {
+        if (device.open(device::kVendorId, pid)) {
             productId = pid;
             break;
         }
@@ -48,10 +48,10 @@ void MainWindow::onInit() {
 }
 
 void MainWindow::readIdentity() {
-    proto::Answer answer;
-    orv::Device::instance().readRecord(proto::RecIdentity, 0, answer);
+    device::Answer answer;
+    device::Device::instance().readRecord(device::RecIdentity, 0, answer);
     bool valid = false;
-    const std::string name = proto::identityName(answer, &valid);
+    const std::string name = device::identityName(answer, &valid);
     if (!valid) return;
     deviceName = QString::fromStdString(name);
     applyModelProfile(deviceName);
@@ -78,7 +78,7 @@ void MainWindow::enterWaitingState() {
     resetFirmwarePage();
 
     // Waiting while the wheel is attached is almost always a missing udev rule.
-    const QString hint = orv::wheelFoundWithoutAccess(orv::waitingScan())
+    const QString hint = device::wheelFoundWithoutAccess(device::waitingScan())
                              ? tr("Wheel found, but this user may not open it. Install the udev "
                                   "rule 70-orvane.rules (see README).")
                              : QString();

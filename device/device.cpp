@@ -2,7 +2,7 @@
 
 #include <hidapi/hidapi.h>
 
-namespace orv {
+namespace device {
 
 Device &Device::instance() {
     static Device device;
@@ -40,7 +40,7 @@ void Device::close() {
 
 bool Device::isOpen() const { return m_handle.load() != nullptr; }
 
-int Device::sendCommand(const proto::Frame &frame) {
+int Device::sendCommand(const device::Frame &frame) {
     std::lock_guard<std::mutex> io(m_io);
     hid_device *handle = m_handle.load();
     if (!handle) return -1;
@@ -49,12 +49,12 @@ int Device::sendCommand(const proto::Frame &frame) {
     return result;
 }
 
-int Device::readRecord(uint8_t record, uint8_t subIndex, proto::Answer &answer) {
+int Device::readRecord(uint8_t record, uint8_t subIndex, device::Answer &answer) {
     answer.fill(0);
     std::lock_guard<std::mutex> io(m_io);
     hid_device *handle = m_handle.load();
     if (!handle) return -1;
-    const proto::Frame request = proto::readRecordFrame(record, subIndex);
+    const device::Frame request = device::readRecordFrame(record, subIndex);
     std::copy(request.begin(), request.end(), answer.begin());
     const int sent = hid_send_feature_report(handle, answer.data(), request.size());
     trace(TraceKind::Send, request.data(), request.size(), sent);
@@ -64,8 +64,8 @@ int Device::readRecord(uint8_t record, uint8_t subIndex, proto::Answer &answer) 
     return got;
 }
 
-int Device::writeLedBlock(uint8_t index, const proto::LedBlock &data) {
-    const proto::Frame report = proto::ledBlockReport(index, data);
+int Device::writeLedBlock(uint8_t index, const device::LedBlock &data) {
+    const device::Frame report = device::ledBlockReport(index, data);
     std::lock_guard<std::mutex> io(m_io);
     hid_device *handle = m_handle.load();
     if (!handle) return -1;
@@ -104,4 +104,4 @@ int Device::setNonBlocking(bool nonBlocking) {
     return result;
 }
 
-}  // namespace orv
+}  // namespace device

@@ -20,7 +20,7 @@
 
 struct hid_device_;
 
-namespace orv {
+namespace device {
 
 enum class TraceKind { Send, Get, Write, Read };
 // Called with the bytes of every frame sent or received (result = the HID
@@ -38,13 +38,13 @@ public:
     uint16_t productId() const { return m_productId.load(); }
 
     // hid_send_feature_report of one 20-byte frame; -1 when no wheel is open.
-    int sendCommand(const proto::Frame &frame);
+    int sendCommand(const device::Frame &frame);
     // Read record: the answer buffer is cleared, then holds the wheel's answer.
     // Returns the get's result, or a negative value when nothing was read
     // (no wheel: the buffer stays zero; failed send: it holds the request).
-    int readRecord(uint8_t record, uint8_t subIndex, proto::Answer &answer);
+    int readRecord(uint8_t record, uint8_t subIndex, device::Answer &answer);
     // One LED colour block as an output report; -1 when no wheel is open.
-    int writeLedBlock(uint8_t index, const proto::LedBlock &data);
+    int writeLedBlock(uint8_t index, const device::LedBlock &data);
 
     // Input report read with a time-out; -1 when no wheel is open.
     int readInput(uint8_t *buffer, size_t length, int timeoutMs);
@@ -69,4 +69,4 @@ private:
     TraceHook m_trace = nullptr;
 };
 
-}  // namespace orv
+}  // namespace device

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
-namespace models {
+namespace device {
 namespace {
 
 constexpr Look kBlue = Look::BlueDot;
@@ -341,4 +341,4 @@ const char *lookStyle(Look look) {
     return nullptr;
 }
 
-}  // namespace models
+}  // namespace device

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace models {
+namespace device {
 
 enum class Look { BlueDot, WhiteDot, WhiteSquare, Form };
 
@@ -62,4 +62,4 @@ Size lookSize(Look look);
 // Style sheet of a look; nullptr for the form look.
 const char *lookStyle(Look look);
 
-}  // namespace models
+}  // namespace device

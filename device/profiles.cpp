@@ -13,20 +13,20 @@ QString pictureStyle(const char *picture) {
     return QStringLiteral("border-image: url(%1)").arg(QLatin1String(picture));
 }
 
-void applyLook(QWidget *widget, models::Look look, bool withSize) {
-    if (const char *style = models::lookStyle(look)) {
+void applyLook(QWidget *widget, device::Look look, bool withSize) {
+    if (const char *style = device::lookStyle(look)) {
         const QString text = QLatin1String(style);
         // Restyling costs a polish; skip it when nothing changes.
         if (widget->styleSheet() != text) widget->setStyleSheet(text);
         if (withSize) {
-            const models::Size size = models::lookSize(look);
+            const device::Size size = device::lookSize(look);
             widget->resize(size.w, size.h);
         }
     }
 }
 }  // namespace
 
-void MainWindow::placeShown(QWidget *widget, int x, int y, models::Look look) {
+void MainWindow::placeShown(QWidget *widget, int x, int y, device::Look look) {
     if (!widget) return;
     widget->move(x, y);
     widget->show();
@@ -34,7 +34,7 @@ void MainWindow::placeShown(QWidget *widget, int x, int y, models::Look look) {
     applyLook(widget, look, true);
 }
 
-void MainWindow::placeHidden(QWidget *widget, int x, int y, models::Look look) {
+void MainWindow::placeHidden(QWidget *widget, int x, int y, device::Look look) {
     if (!widget) return;
     widget->move(x, y);
     widget->hide();
@@ -79,10 +79,10 @@ void MainWindow::applyModelProfile(const QString &name) {
         w->hide();
 
     const QByteArray utf8 = name.toUtf8();
-    for (const models::Profile *row : models::matchingProfiles(utf8.constData())) applyProfileRow(*row);
+    for (const device::Profile *row : device::matchingProfiles(utf8.constData())) applyProfileRow(*row);
 }
 
-void MainWindow::applyProfileRow(const models::Profile &row) {
+void MainWindow::applyProfileRow(const device::Profile &row) {
     auto widget = [this](const char *objectName) {
         return findChild<QWidget *>(QLatin1String(objectName));
     };
@@ -97,13 +97,13 @@ void MainWindow::applyProfileRow(const models::Profile &row) {
 
     QWidget *encoder[3] = {ui->lbEnc, ui->hsTrigger, ui->lbTrigger};
     for (int i = 0; i < 3; ++i)
-        placeShown(encoder[i], models::kEncoderX[i], row.encoderY[size_t(i)], models::Look::Form);
+        placeShown(encoder[i], device::kEncoderX[i], row.encoderY[size_t(i)], device::Look::Form);
 
-    for (const models::Placement &p : row.indicators) placeHidden(widget(p.widget), p.x, p.y, p.look);
+    for (const device::Placement &p : row.indicators) placeHidden(widget(p.widget), p.x, p.y, p.look);
 
-    if (row.calibration != models::Calibration::None) {
-        for (const models::Placement &p : row.calibrationControls) {
-            if (row.calibration == models::Calibration::Shown)
+    if (row.calibration != device::Calibration::None) {
+        for (const device::Placement &p : row.calibrationControls) {
+            if (row.calibration == device::Calibration::Shown)
                 placeShown(widget(p.widget), p.x, p.y, p.look);
             else
                 placeHidden(widget(p.widget), p.x, p.y, p.look);
@@ -113,7 +113,7 @@ void MainWindow::applyProfileRow(const models::Profile &row) {
     ui->pbS2->setEnabled(row.coloursPage);
     if (row.coloursPage) {
         ui->lbMainRGB->setStyleSheet(picture);
-        for (const models::Placement &p : row.colourButtons) placeShown(widget(p.widget), p.x, p.y, p.look);
+        for (const device::Placement &p : row.colourButtons) placeShown(widget(p.widget), p.x, p.y, p.look);
     }
 
     if (row.clutchControls) {
@@ -121,12 +121,12 @@ void MainWindow::applyProfileRow(const models::Profile &row) {
         ui->gpClutch->show();
     }
 
-    if (row.extraPair == models::ExtraPair::WhenFlagged) {
-        proto::Answer answer;
-        orv::Device::instance().readRecord(proto::RecExtraColours, 0, answer);
-        if (proto::decodeExtraColours(answer).present) {
-            for (const models::Placement &p : row.extraPairPos)
-                placeShown(widget(p.widget), p.x, p.y, models::Look::WhiteDot);
+    if (row.extraPair == device::ExtraPair::WhenFlagged) {
+        device::Answer answer;
+        device::Device::instance().readRecord(device::RecExtraColours, 0, answer);
+        if (device::decodeExtraColours(answer).present) {
+            for (const device::Placement &p : row.extraPairPos)
+                placeShown(widget(p.widget), p.x, p.y, device::Look::WhiteDot);
         }
     }
 
@@ -139,13 +139,13 @@ void MainWindow::applyProfileRow(const models::Profile &row) {
 }
 
 void MainWindow::readExtraShiftersEnabled() {
-    orv::Device &device = orv::Device::instance();
-    proto::Answer answer;
-    const int got = device.readRecord(proto::RecSetting, proto::SetExtraShiftersEnabled, answer);
+    device::Device &device = device::Device::instance();
+    device::Answer answer;
+    const int got = device.readRecord(device::RecSetting, device::SetExtraShiftersEnabled, answer);
     // A box the wheel did not answer for keeps its state, and the close path
     // leaves the wheel's setting alone.
-    shifterSwitchRead = proto::answerHolds(answer, got, proto::RecSetting, proto::SetExtraShiftersEnabled);
-    if (shifterSwitchRead || !device.isOpen()) ui->cbShifter->setChecked(proto::settingEnabled(answer));
+    shifterSwitchRead = device::answerHolds(answer, got, device::RecSetting, device::SetExtraShiftersEnabled);
+    if (shifterSwitchRead || !device.isOpen()) ui->cbShifter->setChecked(device::settingEnabled(answer));
     QTimer::singleShot(0, this, &MainWindow::onShifterStatus);
 }
 

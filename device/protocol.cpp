@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace proto {
+namespace device {
 
 namespace {
 void putU16(uint8_t *at, uint16_t v) {
@@ -173,4 +173,4 @@ ExtraColours decodeExtraColours(const Answer &a) {
     return e;
 }
 
-}  // namespace proto
+}  // namespace device

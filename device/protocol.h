@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace proto {
+namespace device {
 
 using Frame = std::array<uint8_t, 20>;   // command frame, byte 0 = report ID
 using Answer = std::array<uint8_t, 21>;  // feature-report answer buffer
@@ -151,4 +151,4 @@ struct ExtraColours {
 };
 ExtraColours decodeExtraColours(const Answer &a);
 
-}  // namespace proto
+}  // namespace device

@@ -8,17 +8,17 @@
 namespace {
 
 // Powered over USB: by the link, by a reading no battery gives, or full.
-bool onUsbPower(const proto::PowerStatus &p) {
+bool onUsbPower(const device::PowerStatus &p) {
     return p.link == 1 || p.reading > 4299 || p.percent == 100;
 }
 
 }  // namespace
 
 void MainWindow::readFirmwareVersion() {
-    proto::Answer answer;
-    orv::Device::instance().readRecord(proto::RecFirmwareVersion, 0, answer);
+    device::Answer answer;
+    device::Device::instance().readRecord(device::RecFirmwareVersion, 0, answer);
     const QString text =
-        tr("Firmware Version:") + QString::fromStdString(proto::firmwareVersionText(answer));
+        tr("Firmware Version:") + QString::fromStdString(device::firmwareVersionText(answer));
     // The wheel's text is shown as it is, never as markup.
     ui->lbVersion->setTextFormat(Qt::PlainText);
     ui->lbVersion->setText(text);
@@ -27,11 +27,11 @@ void MainWindow::readFirmwareVersion() {
 }
 
 void MainWindow::onDeviceUpdate() {
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     if (!device.isOpen()) return;
-    proto::Answer answer;
-    device.readRecord(proto::RecPower, 0, answer);
-    const proto::PowerStatus power = proto::decodePowerStatus(answer);
+    device::Answer answer;
+    device.readRecord(device::RecPower, 0, answer);
+    const device::PowerStatus power = device::decodePowerStatus(answer);
 
     ui->lbBTStatus->setVisible(power.link == 0);
     ui->lbBatStatus->show();

@@ -5,8 +5,8 @@
 #include <QDebug>
 
 void TarnEvent::run() {
-    orv::Device &device = orv::Device::instance();
-    unsigned char buffer[proto::kInputReportSize] = {};
+    device::Device &device = device::Device::instance();
+    unsigned char buffer[device::kInputReportSize] = {};
     device.setNonBlocking(true);
     for (;;) {
         if (isInterruptionRequested()) break;
@@ -19,7 +19,7 @@ void TarnEvent::run() {
         if (result == 0) continue;
         // Bytes a short report did not fill keep their earlier values.
         emit eventTrigger(QByteArray(reinterpret_cast<const char *>(buffer) + 1,
-                                     int(proto::kInputPayloadSize)));
+                                     int(device::kInputPayloadSize)));
     }
     device.close();
     if (!isInterruptionRequested()) emit deviceDisconnect();

@@ -13,6 +13,6 @@ void MainWindow::onClearFlash() {
            "device flash memory."),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) return;
-    orv::Device::instance().sendCommand(proto::writeSettingFrame(proto::SetClearFlash, 0, false));
+    device::Device::instance().sendCommand(device::writeSettingFrame(device::SetClearFlash, 0, false));
     QMessageBox::information(this, tr("Notify"), tr("Flash data has been cleared."));
 }

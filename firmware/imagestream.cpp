@@ -1,6 +1,6 @@
 #include "imagestream.h"
 
-namespace fw {
+namespace firmware {
 
 int blockProgress(size_t offset, size_t size) {
     if (size == 0) return 0;
@@ -10,8 +10,8 @@ int blockProgress(size_t offset, size_t size) {
 bool ImageStream::next() {
     if (m_next >= m_image.size()) return false;
     m_offset = m_next;
-    m_next += proto::fillFirmwareBlock(m_frame, m_image.data(), m_image.size(), m_offset);
+    m_next += device::fillFirmwareBlock(m_frame, m_image.data(), m_image.size(), m_offset);
     return true;
 }
 
-}  // namespace fw
+}  // namespace firmware

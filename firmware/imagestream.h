@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace fw {
+namespace firmware {
 
 // Progress after the block at `offset` of a `size`-byte image: 0 to 95.
 int blockProgress(size_t offset, size_t size);
@@ -25,15 +25,15 @@ public:
     // Progress of the block just filled.
     int progress() const { return blockProgress(m_offset, m_image.size()); }
     // Turns the frame into the finish frame.
-    void finish() { proto::makeFinishFrame(m_frame); }
-    const proto::Frame &frame() const { return m_frame; }
+    void finish() { device::makeFinishFrame(m_frame); }
+    const device::Frame &frame() const { return m_frame; }
     size_t size() const { return m_image.size(); }
 
 private:
     std::vector<uint8_t> m_image;
-    proto::Frame m_frame{};
+    device::Frame m_frame{};
     size_t m_offset = 0;
     size_t m_next = 0;
 };
 
-}  // namespace fw
+}  // namespace firmware

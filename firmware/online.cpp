@@ -48,28 +48,28 @@ void MainWindow::onAutoUpgrade() {
     ui->pbAutoUpgrade->setEnabled(false);
     ui->pbAutoUpgrade->setText(tr("Checking ..."));
     connect(reply, &QNetworkReply::finished, this, &MainWindow::onUpgradeReady);
-    limitBody(reply, fw::kMaxVersionJson);
+    limitBody(reply, firmware::kMaxVersionJson);
 }
 
 void MainWindow::onUpgradeReady() {
     auto *reply = qobject_cast<QNetworkReply *>(sender());
     if (!reply) return;
     reply->deleteLater();
-    const fw::UpdateInfo info = fw::parseUpdateInfo(bodyOf(reply, fw::kMaxVersionJson));
+    const firmware::UpdateInfo info = firmware::parseUpdateInfo(bodyOf(reply, firmware::kMaxVersionJson));
     if (!info.valid) {
         resetFirmwarePage();
         return;
     }
-    switch (fw::checkForUpdate(ui->lbVersion->text(), info.version)) {
-    case fw::UpdateCheck::NoValidDevice:
+    switch (firmware::checkForUpdate(ui->lbVersion->text(), info.version)) {
+    case firmware::UpdateCheck::NoValidDevice:
         QMessageBox::information(this, tr("Update"), tr("No valid device."));
         resetFirmwarePage();
         return;
-    case fw::UpdateCheck::UpToDate:
+    case firmware::UpdateCheck::UpToDate:
         QMessageBox::information(this, tr("Update"), tr("Your firmware is already up to date."));
         resetFirmwarePage();
         return;
-    case fw::UpdateCheck::Available:
+    case firmware::UpdateCheck::Available:
         break;
     }
     const auto answer = QMessageBox::question(this, tr("Update"),
@@ -97,7 +97,7 @@ void MainWindow::onNetUpgrade() {
     QNetworkReply *reply = netManager.get(requestFor(address));
     connect(reply, &QNetworkReply::downloadProgress, this, &MainWindow::onNetProgress);
     connect(reply, &QNetworkReply::finished, this, &MainWindow::onNetUpgradeReady);
-    limitBody(reply, fw::kMaxImageDownload);
+    limitBody(reply, firmware::kMaxImageDownload);
     ui->pgUpgrade->show();
     ui->lbUpgrade->setText(tr("Downloading ..."));
     ui->lbUpgrade->show();
@@ -111,16 +111,16 @@ void MainWindow::onNetUpgradeReady() {
     auto *reply = qobject_cast<QNetworkReply *>(sender());
     if (!reply) return;
     reply->deleteLater();
-    const QByteArray body = bodyOf(reply, fw::kMaxImageDownload);
-    if (!fw::digestMatches(body, ui->lbCurMd5->text())) {
+    const QByteArray body = bodyOf(reply, firmware::kMaxImageDownload);
+    if (!firmware::digestMatches(body, ui->lbCurMd5->text())) {
         QMessageBox::critical(this, tr("Error"), tr("Download file fail."));
         resetFirmwarePage();
         return;
     }
     // The running upload may still be reading the file this would replace.
     if (refuseWhileUploading()) return;
-    const QString path = fw::tempFirmwarePath();
-    if (!fw::writeFreshFile(path, body)) {
+    const QString path = firmware::tempFirmwarePath();
+    if (!firmware::writeFreshFile(path, body)) {
         QMessageBox::critical(this, tr("Error"), tr("Can not write to temp."));
         resetFirmwarePage();
         return;

@@ -10,12 +10,12 @@
 #include <QLocale>
 #include <QStringList>
 
-namespace fw {
+namespace firmware {
 
 UploadPath classifyUploadPath(const QString &path, qint64 fileSize) {
     if (path.startsWith(QLatin1String("https://"))) return UploadPath::Download;
     if (path.endsWith(QLatin1String(".bin")) && fileSize >= 0 &&
-        fileSize <= qint64(proto::kMaxFirmwareSize))
+        fileSize <= qint64(device::kMaxFirmwareSize))
         return UploadPath::Image;
     return UploadPath::Invalid;
 }
@@ -79,4 +79,4 @@ bool writeFreshFile(const QString &path, const QByteArray &data) {
     return true;
 }
 
-}  // namespace fw
+}  // namespace firmware

@@ -7,7 +7,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace fw {
+namespace firmware {
 
 // Bodies beyond these are refused before they are read: no image comes near
 // 1 MiB and the description is a few lines.
@@ -45,4 +45,4 @@ QString tempFirmwarePath();
 // exclusively, so the write can never land anywhere else.
 bool writeFreshFile(const QString &path, const QByteArray &data);
 
-}  // namespace fw
+}  // namespace firmware

@@ -12,16 +12,16 @@
 #include <QTimer>
 
 void TarnUpgrade::run() {
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     if (!device.isOpen()) return;
     QFile file(firmwarePath);
     if (!file.open(QIODevice::ReadOnly)) return;
     // Read one byte past the limit: a file that grew since the check is not sent.
-    const QByteArray data = file.read(qint64(proto::kMaxFirmwareSize) + 1);
+    const QByteArray data = file.read(qint64(device::kMaxFirmwareSize) + 1);
     file.close();
-    if (data.size() > qsizetype(proto::kMaxFirmwareSize)) return;
+    if (data.size() > qsizetype(device::kMaxFirmwareSize)) return;
 
-    fw::ImageStream stream(std::vector<uint8_t>(data.begin(), data.end()));
+    firmware::ImageStream stream(std::vector<uint8_t>(data.begin(), data.end()));
     int last = -1;
     while (stream.next()) {
         const int sent = device.sendCommand(stream.frame());
@@ -59,16 +59,16 @@ void MainWindow::onUpgrade() {
     // The worker reads its path until it ends; a second start would change nothing anyway.
     if (refuseWhileUploading()) return;
     const QString path = ui->lePath->text();
-    switch (fw::classifyUploadPath(path, QFileInfo(path).size())) {
-    case fw::UploadPath::Download:
+    switch (firmware::classifyUploadPath(path, QFileInfo(path).size())) {
+    case firmware::UploadPath::Download:
         QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
         return;
-    case fw::UploadPath::Image:
+    case firmware::UploadPath::Image:
         upgradeThread.firmwarePath = path;
         upgradeThread.removeWhenDone = !downloadedFirmware.isEmpty() && path == downloadedFirmware;
         upgradeThread.start(QThread::InheritPriority);
         return;
-    case fw::UploadPath::Invalid:
+    case firmware::UploadPath::Invalid:
         break;
     }
     // A refused download must not leave the page looking busy.

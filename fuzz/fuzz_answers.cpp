@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-using namespace proto;
+using namespace device;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Answer a{};

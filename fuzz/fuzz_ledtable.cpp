@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string_view>
 
-using namespace led;
+using namespace leds;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Table table{};

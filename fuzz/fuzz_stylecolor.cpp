@@ -51,9 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     REQUIRE(twice == once);
     REQUIRE(once.count(QLatin1String("rgb")) == 1);
     REQUIRE(once.contains(QLatin1String("color: white;")));
-    const led::Rgb rgb{uint8_t(colour.red()), uint8_t(colour.green()), uint8_t(colour.blue())};
+    const leds::Rgb rgb{uint8_t(colour.red()), uint8_t(colour.green()), uint8_t(colour.blue())};
     for (int order = -1; order <= 6; ++order) {
-        const led::Rgb want = led::toLed(rgb, order);
+        const leds::Rgb want = leds::toLed(rgb, order);
         REQUIRE(colorOfStyle(once, order) == QColor(want[0], want[1], want[2]));
     }
     return 0;

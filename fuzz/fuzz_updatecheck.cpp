@@ -20,59 +20,59 @@ QString text(FuzzedDataProvider &fdp) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // The whole input as a description first.
-    const fw::UpdateInfo whole =
-        fw::parseUpdateInfo(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const firmware::UpdateInfo whole =
+        firmware::parseUpdateInfo(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
     REQUIRE(whole.valid || (whole.version.isEmpty() && whole.name.isEmpty() && whole.md5.isEmpty()));
 
     FuzzedDataProvider fdp(data, size);
     const std::string body = fdp.ConsumeRandomLengthString(1024);
     const QString label = text(fdp);
     const QString path = text(fdp);
-    const qint64 fileSize = fdp.ConsumeIntegralInRange<qint64>(-1, 2 * qint64(proto::kMaxFirmwareSize));
+    const qint64 fileSize = fdp.ConsumeIntegralInRange<qint64>(-1, 2 * qint64(device::kMaxFirmwareSize));
 
-    const fw::UpdateInfo info = fw::parseUpdateInfo(QByteArray(body.data(), qsizetype(body.size())));
+    const firmware::UpdateInfo info = firmware::parseUpdateInfo(QByteArray(body.data(), qsizetype(body.size())));
 
     // A date that parses is the same minute written out again.
-    for (const QString &date : {info.version, fw::wheelDateText(label)}) {
-        const QDateTime parsed = fw::parseBuildDate(date);
+    for (const QString &date : {info.version, firmware::wheelDateText(label)}) {
+        const QDateTime parsed = firmware::parseBuildDate(date);
         if (!parsed.isValid()) continue;
         REQUIRE(parsed.timeSpec() == Qt::UTC);
         const QString again = QLocale::c().toString(parsed, QStringLiteral("MMM d yyyy,hh:mm"));
-        REQUIRE(fw::parseBuildDate(again) == parsed);
+        REQUIRE(firmware::parseBuildDate(again) == parsed);
     }
 
-    const QDateTime server = fw::parseBuildDate(info.version);
-    const QDateTime wheel = fw::parseBuildDate(fw::wheelDateText(label));
-    switch (fw::checkForUpdate(label, info.version)) {
-    case fw::UpdateCheck::Available:
+    const QDateTime server = firmware::parseBuildDate(info.version);
+    const QDateTime wheel = firmware::parseBuildDate(firmware::wheelDateText(label));
+    switch (firmware::checkForUpdate(label, info.version)) {
+    case firmware::UpdateCheck::Available:
         REQUIRE(server.isValid() && wheel.isValid() && wheel < server);
         break;
-    case fw::UpdateCheck::UpToDate:
+    case firmware::UpdateCheck::UpToDate:
         REQUIRE(server.isValid() && wheel.isValid() && !(wheel < server));
         break;
-    case fw::UpdateCheck::NoValidDevice:
+    case firmware::UpdateCheck::NoValidDevice:
         REQUIRE(label.isEmpty() || !server.isValid() || !wheel.isValid());
         break;
     }
 
     const QByteArray image(body.data(), qsizetype(body.size()));
-    const QString digest = fw::md5Hex(image);
+    const QString digest = firmware::md5Hex(image);
     REQUIRE(digest.size() == 32 && digest == digest.toLower());
-    REQUIRE(fw::digestMatches(image, QStringLiteral("MD5: ") + digest.toUpper()));
-    if (fw::digestMatches(image, info.md5)) REQUIRE(info.md5.toCaseFolded().contains(digest));
+    REQUIRE(firmware::digestMatches(image, QStringLiteral("MD5: ") + digest.toUpper()));
+    if (firmware::digestMatches(image, info.md5)) REQUIRE(info.md5.toCaseFolded().contains(digest));
 
-    switch (fw::classifyUploadPath(path, fileSize)) {
-    case fw::UploadPath::Download:
+    switch (firmware::classifyUploadPath(path, fileSize)) {
+    case firmware::UploadPath::Download:
         REQUIRE(path.startsWith(QLatin1String("https://")));
         break;
-    case fw::UploadPath::Image:
+    case firmware::UploadPath::Image:
         REQUIRE(!path.startsWith(QLatin1String("https://")) && path.endsWith(QLatin1String(".bin")));
-        REQUIRE(fileSize >= 0 && fileSize <= qint64(proto::kMaxFirmwareSize));
+        REQUIRE(fileSize >= 0 && fileSize <= qint64(device::kMaxFirmwareSize));
         break;
-    case fw::UploadPath::Invalid:
+    case firmware::UploadPath::Invalid:
         REQUIRE(!path.startsWith(QLatin1String("https://")));
         REQUIRE(!path.endsWith(QLatin1String(".bin")) || fileSize < 0 ||
-                fileSize > qint64(proto::kMaxFirmwareSize));
+                fileSize > qint64(device::kMaxFirmwareSize));
         break;
     }
     return 0;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace led {
+namespace leds {
 namespace {
 
 const char *const kButtonNames[ButtonCount] = {
@@ -225,4 +225,4 @@ Block tableBlock(const Table &table, int index) {
     return block;
 }
 
-}  // namespace led
+}  // namespace leds

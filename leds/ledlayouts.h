@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace led {
+namespace leds {
 
 // The 45 colour buttons of the colours page.
 enum Button : uint8_t {
@@ -106,4 +106,4 @@ inline int blockAt(int count, int n) {
 }
 Block tableBlock(const Table &table, int index);
 
-}  // namespace led
+}  // namespace leds

@@ -30,7 +30,7 @@ QColor colorOfStyle(const QString &sheet, int channelOrder) {
     const QList<QStringView> pieces = QStringView(sheet).mid(from, close - from).split(QLatin1Char(','));
     if (pieces.size() < 3) return {};
 
-    led::Rgb colour{};
+    leds::Rgb colour{};
     for (int i = 0; i < 3; ++i) {
         bool ok = false;
         const int value = pieces[i].trimmed().toInt(&ok, 10);
@@ -38,7 +38,7 @@ QColor colorOfStyle(const QString &sheet, int channelOrder) {
         if (v < 0 || v > 255) return {};
         colour[size_t(i)] = uint8_t(v);
     }
-    const led::Rgb out = led::toLed(colour, channelOrder);
+    const leds::Rgb out = leds::toLed(colour, channelOrder);
     return QColor(out[0], out[1], out[2]);
 }
 

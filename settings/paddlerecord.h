@@ -9,9 +9,9 @@ namespace settings {
 
 // The limits are held as 32-bit values while a calibration widens them; the
 // wheel takes their low 16 bits.
-inline proto::Frame paddleRecordFrame(quint16 value, bool store, quint32 rightMax, quint32 leftMax,
+inline device::Frame paddleRecordFrame(quint16 value, bool store, quint32 rightMax, quint32 leftMax,
                                       quint32 rightMin, quint32 leftMin) {
-    return proto::writePaddleFrame(value, store, quint16(rightMax), quint16(leftMax),
+    return device::writePaddleFrame(value, store, quint16(rightMax), quint16(leftMax),
                                    quint16(rightMin), quint16(leftMin));
 }
 

@@ -18,43 +18,43 @@ namespace {
 // False when the setting could not be read or written; a cut answer tells
 // nothing about the setting.
 bool storeSwitch(uint8_t subIndex, bool on) {
-    orv::Device &device = orv::Device::instance();
-    proto::Answer answer;
-    const int got = device.readRecord(proto::RecSetting, subIndex, answer);
-    if (got < int(proto::answerLength(proto::RecSetting))) return false;
-    if (proto::settingEnabled(answer) == on) return true;
-    proto::writeSettingInto(answer.data(), subIndex, on ? 1 : 255, true);
-    proto::Frame frame;
+    device::Device &device = device::Device::instance();
+    device::Answer answer;
+    const int got = device.readRecord(device::RecSetting, subIndex, answer);
+    if (got < int(device::answerLength(device::RecSetting))) return false;
+    if (device::settingEnabled(answer) == on) return true;
+    device::writeSettingInto(answer.data(), subIndex, on ? 1 : 255, true);
+    device::Frame frame;
     std::copy_n(answer.begin(), frame.size(), frame.begin());
     return device.sendCommand(frame) >= 0;
 }
 
 // A read the open wheel did not answer with the record holds nothing of it;
 // with no wheel open the zero answer stands for every field.
-bool readFailed(int got, const proto::Answer &answer, uint8_t record, uint8_t subIndex) {
-    return orv::Device::instance().isOpen() && !proto::answerHolds(answer, got, record, subIndex);
+bool readFailed(int got, const device::Answer &answer, uint8_t record, uint8_t subIndex) {
+    return device::Device::instance().isOpen() && !device::answerHolds(answer, got, record, subIndex);
 }
 
 }  // namespace
 
 quint16 MainWindow::paddleValue() const {
-    proto::PaddleMode mode = proto::PaddleMode::Disabled;
+    device::PaddleMode mode = device::PaddleMode::Disabled;
     if (ui->rbPadL->isChecked())
-        mode = proto::PaddleMode::Left;
+        mode = device::PaddleMode::Left;
     else if (ui->rbPadR->isChecked())
-        mode = proto::PaddleMode::Right;
-    return proto::encodePaddleValue(mode, ui->hsBite->value());
+        mode = device::PaddleMode::Right;
+    return device::encodePaddleValue(mode, ui->hsBite->value());
 }
 
 bool MainWindow::paddleLimitsKnown() {
     if (paddleRecordRead) return true;
-    orv::Device &device = orv::Device::instance();
-    proto::Answer answer;
-    const int got = device.readRecord(proto::RecPaddle, 0, answer);
-    if (!proto::answerHolds(answer, got, proto::RecPaddle, 0)) return false;
+    device::Device &device = device::Device::instance();
+    device::Answer answer;
+    const int got = device.readRecord(device::RecPaddle, 0, answer);
+    if (!device::answerHolds(answer, got, device::RecPaddle, 0)) return false;
     // The controls stay as the user left them; the value read is what the
     // wheel keeps.
-    const proto::PaddleRecord record = proto::decodePaddleRecord(answer);
+    const device::PaddleRecord record = device::decodePaddleRecord(answer);
     ui->hsBite->setStatusTip(QString::number(record.value));
     rightMax = record.rightMax;
     leftMax = record.leftMax;
@@ -67,24 +67,24 @@ bool MainWindow::paddleLimitsKnown() {
 void MainWindow::writePaddleRecord(bool store) {
     // Limits the wheel did not give would replace its calibration.
     if (!paddleLimitsKnown()) return;
-    orv::Device::instance().sendCommand(
+    device::Device::instance().sendCommand(
         settings::paddleRecordFrame(paddleValue(), store, rightMax, leftMax, rightMin, leftMin));
 }
 
 void MainWindow::readPaddleRecord() {
-    proto::Answer answer;
+    device::Answer answer;
     // Keep what the window has rather than send back limits decoded from a
     // request echo with the next record.
-    const int got = orv::Device::instance().readRecord(proto::RecPaddle, 0, answer);
-    if (readFailed(got, answer, proto::RecPaddle, 0)) return;
-    paddleRecordRead = orv::Device::instance().isOpen();
-    const proto::PaddleRecord record = proto::decodePaddleRecord(answer);
+    const int got = device::Device::instance().readRecord(device::RecPaddle, 0, answer);
+    if (readFailed(got, answer, device::RecPaddle, 0)) return;
+    paddleRecordRead = device::Device::instance().isOpen();
+    const device::PaddleRecord record = device::decodePaddleRecord(answer);
     ui->hsBite->setStatusTip(QString::number(record.value));
-    const proto::PaddleSetting setting = proto::decodePaddleValue(record.value);
+    const device::PaddleSetting setting = device::decodePaddleValue(record.value);
     switch (setting.mode) {
-    case proto::PaddleMode::Left: ui->rbPadL->setChecked(true); break;
-    case proto::PaddleMode::Right: ui->rbPadR->setChecked(true); break;
-    case proto::PaddleMode::Disabled: ui->rbPadNo->setChecked(true); break;
+    case device::PaddleMode::Left: ui->rbPadL->setChecked(true); break;
+    case device::PaddleMode::Right: ui->rbPadR->setChecked(true); break;
+    case device::PaddleMode::Disabled: ui->rbPadNo->setChecked(true); break;
     }
     ui->hsBite->setValue(setting.bitePoint);
     rightMax = record.rightMax;
@@ -94,15 +94,15 @@ void MainWindow::readPaddleRecord() {
 }
 
 void MainWindow::readClutchEnabled() {
-    proto::Answer answer;
+    device::Answer answer;
     const int got =
-        orv::Device::instance().readRecord(proto::RecSetting, proto::SetClutchEnabled, answer);
-    if (!readFailed(got, answer, proto::RecSetting, proto::SetClutchEnabled)) {
-        clutchSwitchRead = orv::Device::instance().isOpen();
+        device::Device::instance().readRecord(device::RecSetting, device::SetClutchEnabled, answer);
+    if (!readFailed(got, answer, device::RecSetting, device::SetClutchEnabled)) {
+        clutchSwitchRead = device::Device::instance().isOpen();
         // Quietly: onClutchStatus (which reads the paddle record again) runs
         // once, from the call posted below, whether the box changed or not.
         const QSignalBlocker quiet(ui->cbClutch);
-        ui->cbClutch->setChecked(proto::settingEnabled(answer));
+        ui->cbClutch->setChecked(device::settingEnabled(answer));
     }
     // Runs after the start-up reads even when the box did not change.
     QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
@@ -123,7 +123,7 @@ void MainWindow::onClutchStatus() {
 }
 
 void MainWindow::onSavePageP() {
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     if (!device.isOpen()) return;
     // The close path stores only what the user can have changed: a value the
     // wheel never answered for would overwrite what it keeps.
@@ -142,9 +142,9 @@ void MainWindow::onSavePageP() {
             failed = true;
     }
     if ((pressed || shifterSwitchRead) &&
-        !storeSwitch(proto::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
+        !storeSwitch(device::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
         failed = true;
-    if ((pressed || clutchSwitchRead) && !storeSwitch(proto::SetClutchEnabled, ui->cbClutch->isChecked()))
+    if ((pressed || clutchSwitchRead) && !storeSwitch(device::SetClutchEnabled, ui->cbClutch->isChecked()))
         failed = true;
 
     // The close path stores silently.

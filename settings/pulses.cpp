@@ -19,13 +19,13 @@ const char *const kCalibrating = QT_TRANSLATE_NOOP("MainWindow", "SAVE");
 // tells nothing, so both keep the slider. With no wheel the slider goes to
 // its minimum.
 void readPulseWidth(QSlider *slider, uint8_t subIndex) {
-    orv::Device &device = orv::Device::instance();
-    proto::Answer answer;
-    const int got = device.readRecord(proto::RecSetting, subIndex, answer);
+    device::Device &device = device::Device::instance();
+    device::Answer answer;
+    const int got = device.readRecord(device::RecSetting, subIndex, answer);
     if (!device.isOpen() && got < 0) {
         slider->setValue(0);
-    } else if (proto::answerHolds(answer, got, proto::RecSetting, subIndex)) {
-        const int32_t value = proto::settingValue(answer);
+    } else if (device::answerHolds(answer, got, device::RecSetting, subIndex)) {
+        const int32_t value = device::settingValue(answer);
         if (value >= 0) slider->setValue(value);
     }
     slider->setStatusTip(QString::number(slider->value()));
@@ -68,28 +68,28 @@ void MainWindow::forgetWheelSettings() {
     }
 }
 
-void MainWindow::readEncoderPulseWidth() { readPulseWidth(ui->hsTrigger, proto::SetEncoderPulse); }
-void MainWindow::readShifterPulseWidth() { readPulseWidth(ui->hsShifter, proto::SetShifterPulse); }
+void MainWindow::readEncoderPulseWidth() { readPulseWidth(ui->hsTrigger, device::SetEncoderPulse); }
+void MainWindow::readShifterPulseWidth() { readPulseWidth(ui->hsShifter, device::SetShifterPulse); }
 
 void MainWindow::onTriggerChanged(int value) { ui->lbTrigger->setText(millis(value)); }
 void MainWindow::onShifterChanged(int value) { ui->lbShifter->setText(millis(value)); }
 
 void MainWindow::onTriggerUpdate() {
-    orv::Device::instance().sendCommand(
-        proto::writeSettingFrame(proto::SetEncoderPulse, ui->hsTrigger->value(), false));
+    device::Device::instance().sendCommand(
+        device::writeSettingFrame(device::SetEncoderPulse, ui->hsTrigger->value(), false));
 }
 
 void MainWindow::onShifterUpdate() {
-    orv::Device::instance().sendCommand(
-        proto::writeSettingFrame(proto::SetShifterPulse, ui->hsShifter->value(), false));
+    device::Device::instance().sendCommand(
+        device::writeSettingFrame(device::SetShifterPulse, ui->hsShifter->value(), false));
 }
 
 void MainWindow::onSavePageE() {
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     bool saved = device.isOpen();
     const int value = ui->hsTrigger->value();
     if (saved && value != settings::storedValue(ui->hsTrigger->statusTip())) {
-        saved = device.sendCommand(proto::writeSettingFrame(proto::SetEncoderPulse, value, true)) >= 0;
+        saved = device.sendCommand(device::writeSettingFrame(device::SetEncoderPulse, value, true)) >= 0;
         // Remembered only once the wheel took it, so a later Save tries again.
         if (saved) ui->hsTrigger->setStatusTip(QString::number(value));
     }
@@ -102,7 +102,7 @@ void MainWindow::onSavePageE() {
 void MainWindow::onCalibrateL(bool on) {
     const auto openRange = [this] {
         if (!paddleRecordRead) return -1;
-        return orv::Device::instance().sendCommand(settings::paddleRecordFrame(
+        return device::Device::instance().sendCommand(settings::paddleRecordFrame(
             paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
     };
     if (!on) {
@@ -119,7 +119,7 @@ void MainWindow::onCalibrateL(bool on) {
 void MainWindow::onCalibrateR(bool on) {
     const auto openRange = [this] {
         if (!paddleRecordRead) return -1;
-        return orv::Device::instance().sendCommand(settings::paddleRecordFrame(
+        return device::Device::instance().sendCommand(settings::paddleRecordFrame(
             paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
     };
     if (!on) {
@@ -148,13 +148,13 @@ void MainWindow::onCalibrate() {
 }
 
 void MainWindow::shifterCalibrate(QPushButton *button, quint8 subIndex, const char *holdText) {
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     if (!button->isChecked()) {
         button->setText(tr(kCalibrate));
-        device.sendCommand(proto::writeSettingFrame(subIndex, -1, true));
+        device.sendCommand(device::writeSettingFrame(subIndex, -1, true));
         return;
     }
-    if (device.sendCommand(proto::writeSettingFrame(subIndex, 0, false)) < 0) {
+    if (device.sendCommand(device::writeSettingFrame(subIndex, 0, false)) < 0) {
         // The wheel never heard the start: do not pretend it is learning.
         button->setChecked(false);
         button->setText(tr(kCalibrate));
@@ -164,21 +164,21 @@ void MainWindow::shifterCalibrate(QPushButton *button, quint8 subIndex, const ch
 }
 
 void MainWindow::onBearLCalibrate() {
-    shifterCalibrate(ui->pbBearLCa, proto::SetLeftShifterCal,
+    shifterCalibrate(ui->pbBearLCa, device::SetLeftShifterCal,
                      QT_TR_NOOP("PRESS AND HOLD LEFT SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onBearRCalibrate() {
-    shifterCalibrate(ui->pbBearRCa, proto::SetRightShifterCal,
+    shifterCalibrate(ui->pbBearRCa, device::SetRightShifterCal,
                      QT_TR_NOOP("PRESS AND HOLD RIGHT SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onBearExLCalibrate() {
-    shifterCalibrate(ui->pbBearExLCa, proto::SetExtraLeftShifterCal,
+    shifterCalibrate(ui->pbBearExLCa, device::SetExtraLeftShifterCal,
                      QT_TR_NOOP("PRESS AND HOLD EXTRAL SHIFTER THEN CLICK ME"));
 }
 
 void MainWindow::onBearExRCalibrate() {
-    shifterCalibrate(ui->pbBearExRCa, proto::SetExtraRightShifterCal,
+    shifterCalibrate(ui->pbBearExRCa, device::SetExtraRightShifterCal,
                      QT_TR_NOOP("PRESS AND HOLD EXTRAR SHIFTER THEN CLICK ME"));
 }

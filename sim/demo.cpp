@@ -26,7 +26,7 @@ constexpr uint16_t kDemoProductId = 0x2007;
 // Inputs whose indicators the model places, so every press shows up.
 std::vector<int> placedInputs(const std::string &name) {
     std::set<std::string> placed;
-    for (const models::Profile *row : models::matchingProfiles(name.c_str()))
+    for (const device::Profile *row : device::matchingProfiles(name.c_str()))
         for (const auto &p : row->indicators) placed.insert(p.widget);
     std::vector<int> result;
     for (int n = 0; n < inputs::kIndicatedInputs; ++n)
@@ -91,9 +91,9 @@ int main(int argc, char *argv[]) {
     // The model strings are upper case; "zorix" means ZORIX.
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return char(std::toupper(c)); });
-    if (models::matchingProfiles(name.c_str()).empty()) {
+    if (device::matchingProfiles(name.c_str()).empty()) {
         std::fprintf(stderr, "orvane-demo: %s is none of the models; known:", name.c_str());
-        for (const models::Profile &row : models::profiles()) std::fprintf(stderr, " %s", row.modelString);
+        for (const device::Profile &row : device::profiles()) std::fprintf(stderr, " %s", row.modelString);
         std::fprintf(stderr, ". Showing it as an unknown wheel.\n");
     }
     sim::plug(kDemoProductId, name);

@@ -145,7 +145,7 @@ inline sim::WheelState ownersWheel(const std::string &name) {
 // dot gone. The page may still be the About page when the identity was not
 // readable, which the window allows.
 inline bool linked(TestWindow &w) {
-    return orv::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
+    return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
            w.eventThread.isRunning() && !w.retryTimer.isActive();
 }
 

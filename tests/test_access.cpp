@@ -32,8 +32,8 @@ void addNode(const QTemporaryDir &root, const char *node, const char *hidId) {
     QVERIFY(dev.open(QIODevice::WriteOnly));
 }
 
-orv::HidrawScan scanOf(const QTemporaryDir &root, bool (*check)(const std::string &) = &mayOpen) {
-    orv::HidrawScan scan;
+device::HidrawScan scanOf(const QTemporaryDir &root, bool (*check)(const std::string &) = &mayOpen) {
+    device::HidrawScan scan;
     scan.sysfs = root.filePath(QStringLiteral("sys")).toStdString();
     scan.dev = root.filePath(QStringLiteral("dev")).toStdString();
     scan.mayOpen = check;
@@ -47,14 +47,14 @@ std::string nodePath(const QTemporaryDir &root, const char *node) {
 }  // namespace
 #endif
 
-class TestAccess : public QObject {
+class AccessTest : public QObject {
     Q_OBJECT
 
 private slots:
 #ifdef __linux__
     void cleanup() {
         blockedNodes.clear();
-        orv::waitingScan() = orv::HidrawScan();
+        device::waitingScan() = device::HidrawScan();
         tu::resetBus();
     }
 
@@ -64,39 +64,39 @@ private slots:
         addNode(root, "hidraw1", "0003:0000C872:0000200A");  // a wheel
         addNode(root, "hidraw2", "0003:0000C872:00002006");  // the maker's, not a wheel
         addNode(root, "hidraw3", "0005:0000C872:00002007");  // a wheel over Bluetooth
-        const orv::HidrawScan scan = scanOf(root);
+        const device::HidrawScan scan = scanOf(root);
 
-        QVERIFY(!orv::wheelFoundWithoutAccess(scan));  // everything may be opened
+        QVERIFY(!device::wheelFoundWithoutAccess(scan));  // everything may be opened
         blockedNodes = {nodePath(root, "hidraw0"), nodePath(root, "hidraw2"), nodePath(root, "hidraw3")};
-        QVERIFY(!orv::wheelFoundWithoutAccess(scan));
+        QVERIFY(!device::wheelFoundWithoutAccess(scan));
         blockedNodes.insert(nodePath(root, "hidraw1"));
-        QVERIFY(orv::wheelFoundWithoutAccess(scan));
+        QVERIFY(device::wheelFoundWithoutAccess(scan));
 
-        orv::HidrawScan nowhere = scan;
+        device::HidrawScan nowhere = scan;
         nowhere.sysfs = root.filePath(QStringLiteral("missing")).toStdString();
-        QVERIFY(!orv::wheelFoundWithoutAccess(nowhere));
+        QVERIFY(!device::wheelFoundWithoutAccess(nowhere));
     }
 
     void asksTheSystemByDefault() {
         QTemporaryDir root;
         addNode(root, "hidraw4", "0003:0000C872:00002007");
-        const orv::HidrawScan scan = scanOf(root, nullptr);
-        QVERIFY(!orv::wheelFoundWithoutAccess(scan));  // a plain file of ours
+        const device::HidrawScan scan = scanOf(root, nullptr);
+        QVERIFY(!device::wheelFoundWithoutAccess(scan));  // a plain file of ours
         QVERIFY(QFile::remove(root.filePath(QStringLiteral("dev/hidraw4"))));
-        QVERIFY(!orv::wheelFoundWithoutAccess(scan));  // no node: no permission problem
+        QVERIFY(!device::wheelFoundWithoutAccess(scan));  // no node: no permission problem
         QFile node(root.filePath(QStringLiteral("dev/hidraw4")));
         QVERIFY(node.open(QIODevice::WriteOnly));
         node.close();
         QVERIFY(node.setPermissions(QFileDevice::Permissions()));
         // Root opens anything, so only an ordinary user sees the refusal.
-        QCOMPARE(orv::wheelFoundWithoutAccess(scan), ::geteuid() != 0);
+        QCOMPARE(device::wheelFoundWithoutAccess(scan), ::geteuid() != 0);
     }
 
     void waitingWindowNamesTheRule() {
         QTemporaryDir root;
         addNode(root, "hidraw7", "0003:0000C872:00002009");
         blockedNodes = {nodePath(root, "hidraw7")};
-        orv::waitingScan() = scanOf(root);
+        device::waitingScan() = scanOf(root);
         tu::resetBus();
 
         QStringList debug;
@@ -133,5 +133,5 @@ private slots:
 #endif
 };
 
-ORVANE_TEST_MAIN(TestAccess)
+ORVANE_TEST_MAIN(AccessTest)
 #include "test_access.moc"

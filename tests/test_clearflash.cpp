@@ -1,7 +1,7 @@
 // Clearing the wheel's flash against the simulated wheel.
 #include "testutil.h"
 
-class TestClearFlash : public QObject {
+class ClearFlashTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -54,5 +54,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestClearFlash)
+ORVANE_TEST_MAIN(ClearFlashTest)
 #include "test_clearflash.moc"

@@ -27,7 +27,7 @@ int paddleRecordsSent() {
 
 }  // namespace
 
-class TestEncoder : public QObject {
+class EncoderTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -170,5 +170,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestEncoder)
+ORVANE_TEST_MAIN(EncoderTest)
 #include "test_encoder.moc"

@@ -15,7 +15,7 @@ constexpr uint16_t kPid = 0x2007;
 
 }  // namespace
 
-class TestFaults : public QObject {
+class FaultsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ft::Scenario> sc;
@@ -217,5 +217,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestFaults)
+ORVANE_TEST_MAIN(FaultsTest)
 #include "test_faults.moc"

@@ -25,7 +25,7 @@ bool mentionsSuccess(const ft::BoxLog &boxes) { return boxes.successShown(); }
 
 }  // namespace
 
-class TestFaultsFirmware : public QObject {
+class FaultsFirmwareTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir temp, certs;
@@ -165,7 +165,7 @@ private slots:
         } else {
             // Stored in the temporary folder, then handed to an upload that
             // finds no wheel.
-            QTRY_VERIFY(QFileInfo::exists(fw::tempFirmwarePath()));
+            QTRY_VERIFY(QFileInfo::exists(firmware::tempFirmwarePath()));
             QTest::qWait(300);
             QVERIFY2(!mentionsSuccess(*sc->boxes), qPrintable(sc->boxes->summary()));
             QCOMPARE(sim::firmwareUploads(kPid), 0);
@@ -180,5 +180,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestFaultsFirmware)
+ORVANE_TEST_MAIN(FaultsFirmwareTest)
 #include "test_faults_firmware.moc"

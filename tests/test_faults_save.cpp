@@ -11,7 +11,7 @@ enum Page { Paddles, Encoder, Colours };
 
 }  // namespace
 
-class TestFaultsSave : public QObject {
+class FaultsSaveTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ft::Scenario> sc;
@@ -196,9 +196,9 @@ private slots:
         // The reader closes the handle; its loss signal stays queued, since
         // the event loop does not run until the Save.
         sim::unplug(kPid);
-        for (int i = 0; i < 2000 && orv::Device::instance().isOpen(); ++i)
+        for (int i = 0; i < 2000 && device::Device::instance().isOpen(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        QVERIFY(!orv::Device::instance().isOpen());
+        QVERIFY(!device::Device::instance().isOpen());
         changeAndSave(Page(page), [] {});
         QTest::qWait(20);
         QVERIFY2(!sc->boxes->successShown(), qPrintable(sc->boxes->summary()));
@@ -208,5 +208,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestFaultsSave)
+ORVANE_TEST_MAIN(FaultsSaveTest)
 #include "test_faults_save.moc"

@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(count(reads, 0x11), t.extraReads);
         for (const auto &[name, c] : t.expect) QVERIFY2(colourOf(*w, name) == c, name);
 
-        if (t.blocks == 4 && !led::layoutFor(t.name)) {
+        if (t.blocks == 4 && !leds::layoutFor(t.name)) {
             // No layout: four white blocks, no extra pair.
             sim::clearLog();
             w->writeLedTable(false);

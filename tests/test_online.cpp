@@ -34,7 +34,7 @@ bool pageIdle(TestWindow &w) {
 
 }  // namespace
 
-class TestOnline : public QObject {
+class OnlineTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir certs, temp, userFiles;
@@ -83,7 +83,7 @@ private slots:
         server.files["/upgrade/mzen/fw.bin"] = {fw};
         server.requests.clear();
         untrusted.files = server.files;
-        QFile::remove(fw::tempFirmwarePath());
+        QFile::remove(firmware::tempFirmwarePath());
         sim::clearLog();
     }
     void cleanup() { w.reset(); }
@@ -97,7 +97,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("keep me");
         }
-        QVERIFY(QFile::link(precious, fw::tempFirmwarePath()));
+        QVERIFY(QFile::link(precious, firmware::tempFirmwarePath()));
         serve(versionJson("Mar 7 2024,15:21", md5(fw).toUpper()));
 
         w->retryTimer.setInterval(100);  // back as soon as the wheel has rebooted
@@ -112,10 +112,10 @@ private slots:
         QCOMPARE(server.requests,
                  QList<QByteArray>({"/upgrade/mzen/version.json", "/upgrade/mzen/fw.bin"}));
         QCOMPARE(sim::firmwareImage(kPid), tu::Bytes(fw.begin(), fw.end()));
-        QCOMPARE(w->ui->lePath->text(), fw::tempFirmwarePath());
+        QCOMPARE(w->ui->lePath->text(), firmware::tempFirmwarePath());
         QTRY_VERIFY(w->upgradeThread.isFinished());
-        QVERIFY(!QFileInfo(fw::tempFirmwarePath()).exists());
-        QVERIFY(!QFileInfo(fw::tempFirmwarePath()).isSymLink());
+        QVERIFY(!QFileInfo(firmware::tempFirmwarePath()).exists());
+        QVERIFY(!QFileInfo(firmware::tempFirmwarePath()).isSymLink());
         QFile kept(precious);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("keep me"));
@@ -229,7 +229,7 @@ private slots:
         expectBox(*box, "Error", "Download file fail.");
         QCOMPARE(box->icon(), QMessageBox::Critical);
         QVERIFY(pageIdle(*w));
-        QVERIFY(!QFileInfo::exists(fw::tempFirmwarePath()));
+        QVERIFY(!QFileInfo::exists(firmware::tempFirmwarePath()));
         QVERIFY(!w->upgradeThread.isRunning());
         QCOMPARE(sim::firmwareUploads(kPid), 0);
         QVERIFY(tu::commands().empty());
@@ -237,26 +237,26 @@ private slots:
 
     // The page's rules with no window: dates, digests, paths.
     void rules() {
-        using fw::UpdateCheck;
-        QCOMPARE(fw::wheelDateText("Firmware Version:\tMar  7 2024,15:20"), QString("Mar 7 2024,15:20"));
-        QCOMPARE(fw::wheelDateText("A\tB   C\tD"), QString("B  C"));  // one folding pass
-        QCOMPARE(fw::wheelDateText("no tab"), QString());
-        QCOMPARE(fw::parseBuildDate("Dec 31 2023,23:59"),
+        using firmware::UpdateCheck;
+        QCOMPARE(firmware::wheelDateText("Firmware Version:\tMar  7 2024,15:20"), QString("Mar 7 2024,15:20"));
+        QCOMPARE(firmware::wheelDateText("A\tB   C\tD"), QString("B  C"));  // one folding pass
+        QCOMPARE(firmware::wheelDateText("no tab"), QString());
+        QCOMPARE(firmware::parseBuildDate("Dec 31 2023,23:59"),
                  QDateTime(QDate(2023, 12, 31), QTime(23, 59), Qt::UTC));
-        QVERIFY(!fw::parseBuildDate("Dez 31 2023,23:59").isValid());
-        QVERIFY(!fw::parseBuildDate("Mar 7 2024 15:20").isValid());
-        QCOMPARE(fw::checkForUpdate("", "Mar 7 2024,15:20"), UpdateCheck::NoValidDevice);
-        QCOMPARE(fw::checkForUpdate("x\tMar 7 2024,15:20", "Mar 7 2024,15:21"), UpdateCheck::Available);
-        QCOMPARE(fw::checkForUpdate("x\tMar 7 2024,15:20", "Mar 7 2024,15:20"), UpdateCheck::UpToDate);
+        QVERIFY(!firmware::parseBuildDate("Dez 31 2023,23:59").isValid());
+        QVERIFY(!firmware::parseBuildDate("Mar 7 2024 15:20").isValid());
+        QCOMPARE(firmware::checkForUpdate("", "Mar 7 2024,15:20"), UpdateCheck::NoValidDevice);
+        QCOMPARE(firmware::checkForUpdate("x\tMar 7 2024,15:20", "Mar 7 2024,15:21"), UpdateCheck::Available);
+        QCOMPARE(firmware::checkForUpdate("x\tMar 7 2024,15:20", "Mar 7 2024,15:20"), UpdateCheck::UpToDate);
 
         const QString digest = md5("abc");
-        QCOMPARE(fw::md5Hex("abc"), digest);
-        QVERIFY(fw::digestMatches("abc", "MD5: " + digest.toUpper() + " (release)"));
-        QVERIFY(!fw::digestMatches("abd", "MD5: " + digest));
-        QVERIFY(!fw::digestMatches(QByteArray(), QString()));
+        QCOMPARE(firmware::md5Hex("abc"), digest);
+        QVERIFY(firmware::digestMatches("abc", "MD5: " + digest.toUpper() + " (release)"));
+        QVERIFY(!firmware::digestMatches("abd", "MD5: " + digest));
+        QVERIFY(!firmware::digestMatches(QByteArray(), QString()));
 
-        QCOMPARE(fw::parseUpdateInfo("[1]").valid, false);
-        const fw::UpdateInfo info = fw::parseUpdateInfo("{\"version\": 3, \"name\": \"a.bin\"}");
+        QCOMPARE(firmware::parseUpdateInfo("[1]").valid, false);
+        const firmware::UpdateInfo info = firmware::parseUpdateInfo("{\"version\": 3, \"name\": \"a.bin\"}");
         QVERIFY(info.valid);
         QCOMPARE(info.version, QString());
         QCOMPARE(info.md5, QString());
@@ -264,5 +264,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestOnline)
+ORVANE_TEST_MAIN(OnlineTest)
 #include "test_online.moc"

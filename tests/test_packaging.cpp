@@ -23,13 +23,13 @@ QStringList lines(const QString &path) {
 
 QStringList productIds(const char *format) {
     QStringList ids;
-    for (uint16_t pid : proto::kProductIds) ids << QString::asprintf(format, pid);
+    for (uint16_t pid : device::kProductIds) ids << QString::asprintf(format, pid);
     return ids;
 }
 
 }  // namespace
 
-class TestPackaging : public QObject {
+class PackagingTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -51,7 +51,7 @@ private slots:
                      qPrintable(line));
             const QRegularExpressionMatch m = rule.match(line);
             QVERIFY2(m.hasMatch(), qPrintable(line));
-            QCOMPARE(m.captured(1), QString::asprintf("%04x", proto::kVendorId));
+            QCOMPARE(m.captured(1), QString::asprintf("%04x", device::kVendorId));
             products << m.captured(2);
         }
         QCOMPARE(products, productIds("%04x"));
@@ -73,8 +73,8 @@ private slots:
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         // The kernel's USB modalias spells the IDs in upper-case hex.
         QStringList expected;
-        for (uint16_t pid : proto::kProductIds)
-            expected << QString::asprintf("usb:v%04Xp%04Xd*", proto::kVendorId, pid);
+        for (uint16_t pid : device::kProductIds)
+            expected << QString::asprintf("usb:v%04Xp%04Xd*", device::kVendorId, pid);
         QCOMPARE(modaliases, expected);
         QCOMPARE(binaries, QStringList{QStringLiteral("orvane")});
         QCOMPARE(launchable, QStringLiteral("orvane.desktop"));
@@ -101,5 +101,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestPackaging)
+ORVANE_TEST_MAIN(PackagingTest)
 #include "test_packaging.moc"

@@ -26,7 +26,7 @@ QString save(TestWindow &w) {
 
 }  // namespace
 
-class TestPaddles : public QObject {
+class PaddlesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -144,5 +144,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestPaddles)
+ORVANE_TEST_MAIN(PaddlesTest)
 #include "test_paddles.moc"

@@ -36,7 +36,7 @@ QString saveEncoderPage(TestWindow &w) {
 
 }  // namespace
 
-class TestPulses : public QObject {
+class PulsesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -185,5 +185,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestPulses)
+ORVANE_TEST_MAIN(PulsesTest)
 #include "test_pulses.moc"

@@ -18,7 +18,7 @@ class ReaderTest : public QObject {
     void openWheel() {
         tu::resetBus();
         sim::plug(kPid, "LB370");
-        QVERIFY(orv::Device::instance().open(proto::kVendorId, kPid));
+        QVERIFY(device::Device::instance().open(device::kVendorId, kPid));
     }
 
 private slots:
@@ -85,7 +85,7 @@ private slots:
         reader.requestInterruption();
         QVERIFY(reader.wait(2000));
         QVERIFY(timer.elapsed() < 1000);  // about one read time-out
-        QVERIFY(!orv::Device::instance().isOpen());
+        QVERIFY(!device::Device::instance().isOpen());
         QTest::qWait(0);
         QCOMPARE(lost.count(), 0);
         QCOMPARE(sim::openHandles(), 0);
@@ -98,7 +98,7 @@ private slots:
         sim::unplug(kPid);
         QVERIFY(reader.wait(2000));
         QTRY_COMPARE(lost.count(), 1);
-        QVERIFY(!orv::Device::instance().isOpen());
+        QVERIFY(!device::Device::instance().isOpen());
         QCOMPARE(sim::closedHandleUses(), 0);
 
         // Started with no wheel open: a loss at once, nothing closed.

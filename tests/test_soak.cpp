@@ -22,7 +22,7 @@ int count(sim::Op op, bool succeeded) {
 
 }  // namespace
 
-class TestSoak : public QObject {
+class SoakTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -45,7 +45,7 @@ private slots:
         // the wheel is back, the way it would fire.
         QTimer retry;
         connect(&retry, &QTimer::timeout, &counter, [&] {
-            if (w.retryTimer.isActive() && orv::Device::instance().isOpen()) ++retryWhileOpen;
+            if (w.retryTimer.isActive() && device::Device::instance().isOpen()) ++retryWhileOpen;
             if (w.retryTimer.isActive() && sim::isPlugged(kPid)) {
                 ++driven;
                 w.onInit();
@@ -97,7 +97,7 @@ private slots:
         w.ui->pbClose->click();
         QVERIFY(w.eventThread.isFinished());
         QVERIFY(!w.upgradeThread.isRunning());
-        QVERIFY(!orv::Device::instance().isOpen());
+        QVERIFY(!device::Device::instance().isOpen());
         QCOMPARE(sim::openHandles(), 0);
         QCOMPARE(sim::closedHandleUses(), 0);
         QCOMPARE(count(sim::Op::Open, true), count(sim::Op::Close, true));
@@ -108,5 +108,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestSoak)
+ORVANE_TEST_MAIN(SoakTest)
 #include "test_soak.moc"

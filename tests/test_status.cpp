@@ -27,7 +27,7 @@ int powerReads() {
 
 }  // namespace
 
-class TestStatus : public QObject {
+class StatusTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -128,5 +128,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestStatus)
+ORVANE_TEST_MAIN(StatusTest)
 #include "test_status.moc"

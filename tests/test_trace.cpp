@@ -46,7 +46,7 @@ QStringList expectedFromFrameLog() {
 
 }  // namespace
 
-class TestTrace : public QObject {
+class TraceTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -103,8 +103,8 @@ private slots:
 
     void failedCallsKeepTheirResult() {
         const uint8_t frame[3] = {0x02, 0x0c, 0x08};
-        QCOMPARE(protocolTraceLine(orv::TraceKind::Send, frame, 3, -1), QStringLiteral("send 02 0c 08 -> -1"));
-        QCOMPARE(protocolTraceLine(orv::TraceKind::Get, frame, 0, -1), QStringLiteral("get -> -1"));
+        QCOMPARE(protocolTraceLine(device::TraceKind::Send, frame, 3, -1), QStringLiteral("send 02 0c 08 -> -1"));
+        QCOMPARE(protocolTraceLine(device::TraceKind::Get, frame, 0, -1), QStringLiteral("get -> -1"));
     }
 };
 
@@ -114,7 +114,7 @@ int main(int argc, char *argv[]) {
     tu::isolateSettings();
     QApplication app(argc, argv);
     orvaneInitResources();
-    TestTrace test;
+    TraceTest test;
     QTEST_SET_MAIN_SOURCE_PATH
     const int result = QTest::qExec(&test, argc, argv);
     tu::resetBus();

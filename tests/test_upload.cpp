@@ -27,7 +27,7 @@ bool isFinish(const tu::Bytes &f) { return f.size() == 20 && f[1] == 0x10; }
 
 }  // namespace
 
-class TestUpload : public QObject {
+class UploadTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;  // under the temporary folder, like a user's own files there
@@ -280,5 +280,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(TestUpload)
+ORVANE_TEST_MAIN(UploadTest)
 #include "test_upload.moc"

@@ -91,7 +91,7 @@ private slots:
         // The identity answer comes back with one byte: byte 1 still holds the request.
         sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, 1);
         auto w = tu::makeWindow();
-        QTRY_VERIFY(orv::Device::instance().isOpen() && w->eventThread.isRunning());
+        QTRY_VERIFY(device::Device::instance().isOpen() && w->eventThread.isRunning());
         QTest::qWait(50);
         QVERIFY(w->deviceName.isEmpty());
         QCOMPARE(w->ui->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
@@ -194,7 +194,7 @@ private slots:
         QSignalSpy lost(&w->eventThread, &TarnEvent::deviceDisconnect);
         w->onClose();
         QVERIFY(!w->eventThread.isRunning());
-        QVERIFY(!orv::Device::instance().isOpen());
+        QVERIFY(!device::Device::instance().isOpen());
         QVERIFY(!w->isVisible());
         QCOMPARE(lost.count(), 0);
         QCOMPARE(sim::closedHandleUses(), 0);

@@ -129,7 +129,7 @@ inline QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
 
 // Starts from an empty bus with no wheel open.
 inline void resetBus() {
-    orv::Device::instance().close();
+    device::Device::instance().close();
     sim::reset();
 }
 
@@ -143,12 +143,12 @@ inline std::unique_ptr<TestWindow> makeWindow() {
 // True once the window has opened a wheel, identified it and shown the
 // inputs page.
 inline bool connected(TestWindow &w) {
-    return orv::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
+    return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
            w.ui->stackedWidget->currentIndex() == 0 && w.eventThread.isRunning();
 }
 
 inline bool waiting(TestWindow &w) {
-    return !orv::Device::instance().isOpen() && w.ui->pbStatus->isVisible() &&
+    return !device::Device::instance().isOpen() && w.ui->pbStatus->isVisible() &&
            w.ui->stackedWidget->currentIndex() == 4 && w.retryTimer.isActive();
 }
 

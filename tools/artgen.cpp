@@ -3,7 +3,7 @@
 //   orvane-artgen [--overlay DIR] [OUTPUT_DIR]
 //   orvane-artgen --icons DIR     (the desktop icons: DIR/<n>x<n>/apps/orvane.png)
 //
-// The wheel pictures take their control positions from models::profiles(),
+// The wheel pictures take their control positions from device::profiles(),
 // so after moving a control in device/models.cpp run this again and check
 // the result in. --overlay also writes each picture with the widget frames
 // drawn over it, for checking that the artwork and the table agree.
@@ -40,14 +40,14 @@ const QColor kBackground(26, 25, 25);
 // Everything on a wheel picture is drawn in page coordinates (the ones of
 // the model table); this maps the picture label's 640 x 365 onto the
 // 1280 x 720 image.
-constexpr double kSx = double(models::kArtW) / models::kPictureW;
-constexpr double kSy = double(models::kArtH) / models::kPictureH;
-constexpr double kCx = models::kPictureX + models::kPictureW / 2.0;  // wheel centre line
+constexpr double kSx = double(device::kArtW) / device::kPictureW;
+constexpr double kSy = double(device::kArtH) / device::kPictureH;
+constexpr double kCx = device::kPictureX + device::kPictureW / 2.0;  // wheel centre line
 
 QTransform pageTransform() {
     QTransform t;
     t.scale(kSx, kSy);
-    t.translate(-models::kPictureX, -models::kPictureY);
+    t.translate(-device::kPictureX, -device::kPictureY);
     return t;
 }
 
@@ -709,10 +709,10 @@ struct Spot {
 bool startsWith(const std::string &s, const char *prefix) { return s.rfind(prefix, 0) == 0; }
 
 // Size the form gives a widget; hidden placements never resize.
-models::Size formSize(const std::string &n) {
+device::Size formSize(const std::string &n) {
     if (n == "pbIB3" || n == "pbIB11" || n == "pbB3" || n == "pbB11") return {25, 25};
     if (startsWith(n, "pbIB") || startsWith(n, "pbSW") || startsWith(n, "pbISW")) return {24, 24};
-    if (startsWith(n, "pbID")) return n[4] <= '4' ? models::Size{26, 25} : models::Size{25, 25};
+    if (startsWith(n, "pbID")) return n[4] <= '4' ? device::Size{26, 25} : device::Size{25, 25};
     if (startsWith(n, "pbJs") || startsWith(n, "pbX")) return {25, 25};
     if (n == "pbD3" || n == "pbD4" || startsWith(n, "pbT")) return {12, 12};
     if (startsWith(n, "pbD")) return {26, 25};
@@ -722,12 +722,12 @@ models::Size formSize(const std::string &n) {
     return {0, 0};
 }
 
-models::Size shownSize(const models::Placement &p) {
-    const models::Size s = models::lookSize(p.look);
+device::Size shownSize(const device::Placement &p) {
+    const device::Size s = device::lookSize(p.look);
     return s.w ? s : formSize(p.widget);
 }
 
-QRectF rectOf(const models::Placement &p, models::Size s) { return QRectF(p.x, p.y, s.w, s.h); }
+QRectF rectOf(const device::Placement &p, device::Size s) { return QRectF(p.x, p.y, s.w, s.h); }
 
 double distance(QPointF a, QPointF b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); }
 
@@ -748,7 +748,7 @@ struct Layout {
     std::vector<std::pair<QPointF, QPointF>> clutchTips;  // left, right
 };
 
-Layout layoutOf(const models::Profile &row) {
+Layout layoutOf(const device::Profile &row) {
     Layout out;
     bool hasShiftPaddles = false;
     for (const auto &p : row.indicators)
@@ -766,9 +766,9 @@ Layout layoutOf(const models::Profile &row) {
             if (s.kind == kind && s.rect.topLeft() == r.topLeft()) seen = true;
         if (!seen) out.spots.push_back({n, r, kind, false, LedShape::Round, QColor()});
     }
-    std::vector<models::Placement> leds = row.colourButtons;
-    if (row.extraPair == models::ExtraPair::WhenFlagged)
-        for (const auto &p : row.extraPairPos) leds.push_back({p.widget, p.x, p.y, models::Look::WhiteDot});
+    std::vector<device::Placement> leds = row.colourButtons;
+    if (row.extraPair == device::ExtraPair::WhenFlagged)
+        for (const auto &p : row.extraPairPos) leds.push_back({p.widget, p.x, p.y, device::Look::WhiteDot});
     for (const auto &p : leds) {
         const std::string n = p.widget;
         const QRectF r = rectOf(p, shownSize(p));
@@ -1236,9 +1236,9 @@ QString glyphFor(const std::string &name) {
     return {};
 }
 
-QImage drawWheel(const models::Profile &row, const Wheel &w) {
+QImage drawWheel(const device::Profile &row, const Wheel &w) {
     const Layout layout = layoutOf(row);
-    QImage img(models::kArtW, models::kArtH, QImage::Format_ARGB32_Premultiplied);
+    QImage img(device::kArtW, device::kArtH, QImage::Format_ARGB32_Premultiplied);
     img.fill(kBackground);
 
     // Paddles first: they sit behind the wheel.
@@ -1305,7 +1305,7 @@ QImage drawWheel(const models::Profile &row, const Wheel &w) {
 }
 
 // Frames of every widget the model places, over its picture.
-QImage overlay(const models::Profile &row, const QImage &picture) {
+QImage overlay(const device::Profile &row, const QImage &picture) {
     QImage img = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -1319,9 +1319,9 @@ QImage overlay(const models::Profile &row, const QImage &picture) {
     };
     for (const auto &pl : row.indicators) frame(rectOf(pl, formSize(pl.widget)), QColor(0, 160, 255));
     for (const auto &pl : row.colourButtons) frame(rectOf(pl, shownSize(pl)), QColor(255, 255, 255));
-    if (row.extraPair == models::ExtraPair::WhenFlagged)
+    if (row.extraPair == device::ExtraPair::WhenFlagged)
         for (const auto &pl : row.extraPairPos) frame(rectOf(pl, {24, 24}), QColor(255, 0, 255));
-    if (row.calibration == models::Calibration::Shown)
+    if (row.calibration == device::Calibration::Shown)
         for (const auto &pl : row.calibrationControls) frame(rectOf(pl, formSize(pl.widget)), QColor(255, 80, 80));
     const int y[3] = {row.encoderY[0], row.encoderY[1], row.encoderY[2]};
     frame(QRectF(290, y[0], 181, 21), QColor(255, 220, 0));
@@ -1518,7 +1518,7 @@ int main(int argc, char **argv) {
     // The tray and window icon: one 48 x 48 image with alpha.
     ok &= save(logo(48).convertToFormat(QImage::Format_ARGB32), out.filePath(QStringLiteral("main.ico")), "ico");
 
-    for (const models::Profile &row : models::profiles()) {
+    for (const device::Profile &row : device::profiles()) {
         const char *file = std::strrchr(row.picture, '/') + 1;
         const Wheel *wheel = nullptr;
         for (const Wheel &w : wheels())

@@ -61,13 +61,13 @@ T *child(QWidget &window, const char *name) {
 }
 
 // "mzen" from ":/img/back.mzen.png".
-QString shortName(const models::Profile &row) {
+QString shortName(const device::Profile &row) {
     QString name = QString::fromLatin1(row.picture).section(QLatin1Char('/'), -1);
     return name.remove(QStringLiteral("back.")).remove(QStringLiteral(".png"));
 }
 
 // A few inputs whose indicators this model places, spread over the wheel.
-std::vector<int> inputsToHold(const models::Profile &row) {
+std::vector<int> inputsToHold(const device::Profile &row) {
     std::set<std::string> placed;
     for (const auto &p : row.indicators) placed.insert(p.widget);
     std::vector<int> all;
@@ -88,9 +88,9 @@ class Studio {
 public:
     explicit Studio(QDir out) : m_out(std::move(out)) {}
 
-    void model(const models::Profile &row, bool everyPage) {
+    void model(const device::Profile &row, bool everyPage) {
         const std::string name = row.modelString;
-        orv::Device::instance().close();
+        device::Device::instance().close();
         sim::reset();
         sim::plug(kProductId, name);
         sim::setFlash(kProductId, sim::showroomState(name));
@@ -101,7 +101,7 @@ public:
         auto *pages = child<QStackedWidget>(*window, "stackedWidget");
         const bool connected = waitFor(
             [&] {
-                return orv::Device::instance().isOpen() && child(*window, "pbStatus")->isHidden() &&
+                return device::Device::instance().isOpen() && child(*window, "pbStatus")->isHidden() &&
                        pages->currentIndex() == 0;
             },
             5000);
@@ -192,9 +192,9 @@ int main(int argc, char *argv[]) {
     }
 
     Studio studio{QDir(outDir)};
-    for (const models::Profile &row : models::profiles())
-        studio.model(row, &row == &models::profiles().front());
-    orv::Device::instance().close();
+    for (const device::Profile &row : device::profiles())
+        studio.model(row, &row == &device::profiles().front());
+    device::Device::instance().close();
     sim::reset();
     return studio.check(kWindowSize) ? 0 : 1;
 }

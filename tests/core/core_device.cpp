@@ -8,8 +8,8 @@
 
 #include <thread>
 
-using namespace proto;
-using orv::Device;
+using namespace device;
+using device::Device;
 
 namespace {
 constexpr uint16_t kPid = 0x2009;

@@ -4,7 +4,7 @@
 
 #include <numeric>
 
-using namespace proto;
+using namespace device;
 
 namespace {
 Answer answerWith(std::initializer_list<std::pair<size_t, uint8_t>> bytes) {

@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-using namespace proto;
-using orv::Device;
+using namespace device;
+using device::Device;
 
 namespace {
 

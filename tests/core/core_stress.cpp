@@ -9,8 +9,8 @@
 #include <atomic>
 #include <thread>
 
-using namespace proto;
-using orv::Device;
+using namespace device;
+using device::Device;
 
 namespace {
 constexpr uint16_t kPid = 0x2007;

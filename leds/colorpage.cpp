@@ -60,7 +60,7 @@ void MainWindow::onSetColor() {
 }
 
 void MainWindow::onSaveColor() {
-    orv::Device &device = orv::Device::instance();
+    device::Device &device = device::Device::instance();
     bool failed = !device.isOpen();
 
     const int value = ui->hsShifter->value();
@@ -69,7 +69,7 @@ void MainWindow::onSaveColor() {
     if (!isNumber) stored = 0;
     if (value != stored && !failed) {
         // The status tip tells what the wheel keeps: move it only once it does.
-        if (device.sendCommand(proto::writeSettingFrame(proto::SetShifterPulse, value, true)) < 0)
+        if (device.sendCommand(device::writeSettingFrame(device::SetShifterPulse, value, true)) < 0)
             failed = true;
         else
             ui->hsShifter->setStatusTip(QString::number(value));
