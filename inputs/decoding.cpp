@@ -6,11 +6,13 @@
 #include "inputmap.h"
 #include "ui_mainwindow.h"
 
+#include <QtAlgorithms>
+
 namespace {
 const QString kShow = QStringLiteral("SHOW");
 const QString kHide = QStringLiteral("HIDE");
 
-int lowestBit(quint64 v) { return __builtin_ctzll(v); }
+int lowestBit(quint64 v) { return int(qCountTrailingZeroBits(v)); }
 }  // namespace
 
 void MainWindow::resolveInputIndicators() {

@@ -2,12 +2,12 @@
 // modaliases name exactly the product IDs the program opens, the desktop
 // entry starts the installed program, and every icon has its folder's size.
 #include "device/protocol.h"
-#include "testutil.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <QtTest>
 
 namespace {
 
@@ -21,9 +21,9 @@ QStringList lines(const QString &path) {
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
 }
 
-QStringList productIds(const char *format) {
+QStringList productIds() {
     QStringList ids;
-    for (uint16_t pid : device::kProductIds) ids << QString::asprintf(format, pid);
+    for (uint16_t pid : device::kProductIds) ids << QString::asprintf("%04x", pid);
     return ids;
 }
 
@@ -54,7 +54,7 @@ private slots:
             QCOMPARE(m.captured(1), QString::asprintf("%04x", device::kVendorId));
             products << m.captured(2);
         }
-        QCOMPARE(products, productIds("%04x"));
+        QCOMPARE(products, productIds());
     }
 
     void metainfoListsEveryWheel() {
@@ -101,5 +101,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(PackagingTest)
+QTEST_MAIN(PackagingTest)
 #include "test_packaging.moc"

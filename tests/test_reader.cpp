@@ -1,14 +1,22 @@
 // The input reader on its own: every report forwarded once and in order,
 // exactly one loss signal per lost wheel, and an orderly stop.
-#include "testutil.h"
+#include "device/device.h"
+#include "device/tarnevent.h"
+#include "sim/simwheel.h"
 
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <QSignalSpy>
+#include <QtEndian>
+#include <QtTest>
 
 namespace {
 constexpr uint16_t kPid = 0x2008;
+
+void resetBus() {
+    device::Device::instance().close();
+    sim::reset();
 }
+}  // namespace
 
 class ReaderTest : public QObject {
     Q_OBJECT
@@ -16,7 +24,7 @@ class ReaderTest : public QObject {
     TarnEvent reader;
 
     void openWheel() {
-        tu::resetBus();
+        resetBus();
         sim::plug(kPid, "LB370");
         QVERIFY(device::Device::instance().open(device::kVendorId, kPid));
     }
@@ -25,7 +33,7 @@ private slots:
     void cleanup() {
         reader.requestInterruption();
         reader.wait();
-        tu::resetBus();
+        resetBus();
     }
 
     void forwardsEveryReportInOrder() {
@@ -108,5 +116,5 @@ private slots:
     }
 };
 
-ORVANE_TEST_MAIN(ReaderTest)
+QTEST_GUILESS_MAIN(ReaderTest)
 #include "test_reader.moc"

@@ -23,7 +23,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON
+# A build folder configured from elsewhere (fuzz/ on its own, before) starts afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$PWD" "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DORVANE_FUZZ=ON -DORVANE_WERROR=ON
 cmake --build "$build" -j"$(nproc)"
 
 status=0

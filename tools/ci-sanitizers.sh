@@ -17,11 +17,11 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer: the whole test suite"
-cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE="address;undefined"
+cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE="address;undefined" -DORVANE_WERROR=ON
 cmake --build "$asan" -j"$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$asan" --output-on-failure -j2
 
 echo "== ThreadSanitizer: the device object and the simulated wheel"
-cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_CORE_ONLY=ON -DORVANE_SANITIZE=thread
+cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_CORE_ONLY=ON -DORVANE_SANITIZE=thread -DORVANE_WERROR=ON
 cmake --build "$tsan" -j"$jobs"
 ctest --test-dir "$tsan" --output-on-failure -j2
