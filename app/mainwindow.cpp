@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "framepacer.h"
+#include "leds/ledlayouts.h"
 #include "main.h"
 #include "trace.h"
 #include "ui_mainwindow.h"
@@ -70,14 +71,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->pbMin, &QPushButton::clicked, this, &MainWindow::onMinimize);
     for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4, ui->pbS5})
         connect(b, &QPushButton::clicked, this, &MainWindow::onSidebar);
-    for (QPushButton *b :
-         {ui->pbB1,  ui->pbB2,  ui->pbB3,  ui->pbB4,  ui->pbB5,  ui->pbB6,  ui->pbD13, ui->pbD16,
-          ui->pbD3,  ui->pbD4,  ui->pbB9,  ui->pbB10, ui->pbB11, ui->pbB12, ui->pbB13, ui->pbB14,
-          ui->pbD23, ui->pbD26, ui->pbT1,  ui->pbT2,  ui->pbT3,  ui->pbT4,  ui->pbT5,  ui->pbT6,
-          ui->pbT7,  ui->pbT8,  ui->pbT9,  ui->pbT10, ui->pbT11, ui->pbT12, ui->pbT13, ui->pbT14,
-          ui->pbT15, ui->pbT16, ui->pbT17, ui->pbT18, ui->pbT19, ui->pbTL1, ui->pbTL2, ui->pbTL3,
-          ui->pbTR1, ui->pbTR2, ui->pbTR3, ui->pbXL,  ui->pbXR})
-        connect(b, &QPushButton::clicked, this, &MainWindow::onColorPick);
+    for (int id = 0; id < leds::ButtonCount; ++id)
+        connect(ledButton(id), &QPushButton::clicked, this, &MainWindow::onColorPick);
     for (QPushButton *b : {ui->pbSetR, ui->pbSetG, ui->pbSetB, ui->pbSetW, ui->pbSetD, ui->pbSet1,
                            ui->pbSet2, ui->pbSet3, ui->pbSet4})
         connect(b, &QPushButton::clicked, this, &MainWindow::onSetColor);

@@ -37,11 +37,10 @@ std::vector<std::pair<int, int>> neededReads(const device::Profile &p) {
     const std::string name = p.modelString;
     const sim::WheelState wheel = sim::factoryState(name);
     std::vector<std::pair<int, int>> r = {{device::RecIdentity, 0}};
-    if (p.extraPair == device::ExtraPair::WhenFlagged) r.push_back({device::RecExtraColours, 0});
+    if (p.extraPairButtons == device::ExtraPairButtons::WhenFlagged) r.push_back({device::RecExtraColors, 0});
     if (p.extraShifters) r.push_back({device::RecSetting, device::SetExtraShiftersEnabled});
-    for (int i = 0; i < leds::blockCount(name); ++i) r.push_back({i, 0});
-    const leds::Layout *layout = leds::layoutFor(name);
-    if (layout && layout->extra == leds::ExtraPair::Record) r.push_back({device::RecExtraColours, 0});
+    for (int i = 0; i < p.led.blocks; ++i) r.push_back({i, 0});
+    if (p.led.extraPair == leds::ExtraPairStore::Record) r.push_back({device::RecExtraColors, 0});
     r.push_back({device::RecPaddle, 0});
     r.push_back({device::RecSetting, device::SetEncoderPulse});
     r.push_back({device::RecSetting, device::SetShifterPulse});

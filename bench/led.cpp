@@ -33,17 +33,16 @@ int main(int argc, char *argv[]) {
     std::string platform;
 
     for (const device::Profile &p : device::profiles()) {
-        if (!p.coloursPage) continue;
+        if (!p.colorsPage) continue;
         auto w = bench::connectedWindow(p.modelString, [] { device::Device::instance().setTraceHook(&stamp); });
         platform = bench::platform();
         w->ui->pbS2->click();
         bench::spin(50);
-        const leds::Layout *layout = leds::layoutFor(p.modelString);
         const size_t expected =
-            size_t(leds::blockCount(p.modelString)) + (layout && layout->extra != leds::ExtraPair::None ? 1 : 0);
+            size_t(p.led.blocks) + (p.led.layout && p.led.extraPair != leds::ExtraPairStore::None ? 1 : 0);
         // The first colour button the model shows.
         QPushButton *button = nullptr;
-        for (const device::Placement &c : p.colourButtons) {
+        for (const device::Placement &c : p.colorButtons) {
             button = w->findChild<QPushButton *>(QLatin1String(c.widget));
             if (button && button->isVisible()) break;
         }
@@ -56,13 +55,13 @@ int main(int argc, char *argv[]) {
                 frameTimes.clear();
             }
             int64_t closedAt = 0;
-            const QColor colour = QColor::fromHsv((i * 47) % 360, 255, 255);
+            const QColor color = QColor::fromHsv((i * 47) % 360, 255, 255);
             // Answers the dialog as the user would, once it is up.
             QTimer answer;
             QObject::connect(&answer, &QTimer::timeout, [&] {
                 auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
                 if (!dialog || closedAt) return;
-                dialog->setCurrentColor(colour);
+                dialog->setCurrentColor(color);
                 closedAt = bench::nowNs();
                 dialog->accept();
             });

@@ -1,8 +1,8 @@
 // Opening the wheel, the waiting state and the first reads.
 #include "access.h"
 #include "app/mainwindow.h"
-#include "device.h"
 #include "ui_mainwindow.h"
+#include "wheelops.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -14,16 +14,10 @@ void MainWindow::onInit() {
         eventThread.requestInterruption();
         eventThread.wait();
     }
-    device::Device &device = device::Device::instance();
-    device.close();
+    device::Device &wheel = device::Device::instance();
+    wheel.close();
 
-    productId = 0;
-    for (const uint16_t pid : device::kProductIds) {
-        if (device.open(device::kVendorId, pid)) {
-            productId = pid;
-            break;
-        }
-    }
+    productId = device::openWheel(wheel).value_or(0);
     if (productId == 0) {
         enterWaitingState();
         retryTimer.start();
@@ -48,12 +42,9 @@ void MainWindow::onInit() {
 }
 
 void MainWindow::readIdentity() {
-    device::Answer answer;
-    device::Device::instance().readRecord(device::RecIdentity, 0, answer);
-    bool valid = false;
-    const std::string name = device::identityName(answer, &valid);
-    if (!valid) return;
-    deviceName = QString::fromStdString(name);
+    const std::optional<std::string> name = device::readIdentity(device::Device::instance());
+    if (!name) return;
+    deviceName = QString::fromStdString(*name);
     applyModelProfile(deviceName);
 }
 

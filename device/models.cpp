@@ -71,7 +71,8 @@ std::vector<Profile> buildProfiles() {
     // two lower right buttons carry each other's LED.
     rows.push_back(Profile{
         "M-ZEN", "mzen/", ":/img/back.mzen.png", nullptr, 310,
-        true, true, false, Calibration::Shown, ExtraPair::WhenFlagged, true,
+        true, true, false, Calibration::Shown, ExtraPairButtons::WhenFlagged, true,
+        {&leds::kMzenLayout, 4, leds::ExtraPairStore::Record, 0},
         {10, 40, 60},
         expand({
             {"pbSWL", 192, 37, kBlue},  {"pbSWR", 546, 37, kBlue},
@@ -99,7 +100,8 @@ std::vector<Profile> buildProfiles() {
     // Formula wheel with a rev-light bridge; the encoder controls sit below it.
     rows.push_back(Profile{
         "PQV7", "pqv7/", ":/img/back.pqv7.png", nullptr, 310,
-        true, true, true, Calibration::Shown, ExtraPair::WhenFlagged, false,
+        true, true, true, Calibration::Shown, ExtraPairButtons::WhenFlagged, false,
+        {&leds::kMzenLayout, 4, leds::ExtraPairStore::Record, 0},
         {70, 100, 120},
         expand({
             {"pbSWL", 195, 52, kBlue},  {"pbSWR", 543, 52, kBlue},
@@ -133,7 +135,8 @@ std::vector<Profile> buildProfiles() {
     // Round three-spoke wheel without LEDs.
     rows.push_back(Profile{
         "M-TIDE", "mtide/", ":/img/back.mtide.png", nullptr, 310,
-        false, true, false, Calibration::Shown, ExtraPair::None, true,
+        false, true, false, Calibration::Shown, ExtraPairButtons::None, true,
+        {},
         {10, 40, 60},
         expand({
             {"pbSWL", 186, 88, kBlue},  {"pbSWR", 552, 88, kBlue},
@@ -153,7 +156,8 @@ std::vector<Profile> buildProfiles() {
     // D-shaped rim; the inner shifters are its only paddles and it has no clutches.
     rows.push_back(Profile{
         "LB370", "lb370/", ":/img/back.lb370.png", "Tarnwell Halcyon Edition Wheel", 150,
-        true, false, false, Calibration::None, ExtraPair::None, true,
+        true, false, false, Calibration::None, ExtraPairButtons::None, true,
+        {&leds::kLb370Layout, 4, leds::ExtraPairStore::None, 0},
         {10, 40, 60},
         expand({
             {"pbISW1", 192, 96, kBlue}, {"pbISW2", 546, 96, kBlue},
@@ -184,7 +188,8 @@ std::vector<Profile> buildProfiles() {
     // on the plate around the display.
     rows.push_back(Profile{
         "KSTAR2", "kstar2/", ":/img/back.kstar2.png", nullptr, 310,
-        true, true, false, Calibration::Shown, ExtraPair::InColourButtons, true,
+        true, true, false, Calibration::Shown, ExtraPairButtons::InColorButtons, true,
+        {&leds::kKstar2Layout, 4, leds::ExtraPairStore::Record, 0},
         {0, 20, 40},
         expand({
             {"pbISW1", 184, 62, kBlue}, {"pbISW2", 554, 62, kBlue},
@@ -214,7 +219,8 @@ std::vector<Profile> buildProfiles() {
     // GT wheel with a two-row LED pod; its widgets keep the form's own looks.
     rows.push_back(Profile{
         "ZORIX", "zorix/", ":/img/back.zorix.png", nullptr, 310,
-        true, true, true, Calibration::Hidden, ExtraPair::InColourButtons, true,
+        true, true, true, Calibration::Hidden, ExtraPairButtons::InColorButtons, true,
+        {&leds::kZorixLayout, 8, leds::ExtraPairStore::InTable, 2},
         {0, 20, 40},
         expand({
             {"pbSWL", 170, 24, kForm},  {"pbSWR", 568, 24, kForm},
@@ -253,7 +259,8 @@ std::vector<Profile> buildProfiles() {
     // Octagonal rim; the clutch paddles stand out at the sides under their bars.
     rows.push_back(Profile{
         "NVA4", "nva4/", ":/img/back.nva4.png", nullptr, 310,
-        true, true, false, Calibration::Shown, ExtraPair::InColourButtons, false,
+        true, true, false, Calibration::Shown, ExtraPairButtons::InColorButtons, false,
+        {&leds::kNva4Layout, 4, leds::ExtraPairStore::Record, 0},
         {0, 20, 40},
         expand({
             {"pbSWL", 191, 30, kBlue},  {"pbSWR", 543, 30, kBlue},
@@ -301,6 +308,12 @@ std::vector<Profile> buildProfiles() {
 const std::vector<Profile> &profiles() {
     static const std::vector<Profile> rows = buildProfiles();
     return rows;
+}
+
+leds::LedModel ledModelFor(std::string_view wheelName) {
+    for (const Profile &row : profiles())
+        if (row.led.layout && wheelName.find(row.modelString) != std::string_view::npos) return row.led;
+    return {};
 }
 
 std::vector<const Profile *> matchingProfiles(const char *wheelName) {

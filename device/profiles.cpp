@@ -1,8 +1,9 @@
 // Applying a model's profile: title, picture, controls and where they sit.
 #include "app/mainwindow.h"
-#include "device.h"
 #include "models.h"
+#include "settings/settingops.h"
 #include "ui_mainwindow.h"
+#include "wheelops.h"
 
 #include <QTimer>
 
@@ -110,10 +111,10 @@ void MainWindow::applyProfileRow(const device::Profile &row) {
         }
     }
 
-    ui->pbS2->setEnabled(row.coloursPage);
-    if (row.coloursPage) {
+    ui->pbS2->setEnabled(row.colorsPage);
+    if (row.colorsPage) {
         ui->lbMainRGB->setStyleSheet(picture);
-        for (const device::Placement &p : row.colourButtons) placeShown(widget(p.widget), p.x, p.y, p.look);
+        for (const device::Placement &p : row.colorButtons) placeShown(widget(p.widget), p.x, p.y, p.look);
     }
 
     if (row.clutchControls) {
@@ -121,10 +122,10 @@ void MainWindow::applyProfileRow(const device::Profile &row) {
         ui->gpClutch->show();
     }
 
-    if (row.extraPair == device::ExtraPair::WhenFlagged) {
-        device::Answer answer;
-        device::Device::instance().readRecord(device::RecExtraColours, 0, answer);
-        if (device::decodeExtraColours(answer).present) {
+    if (row.extraPairButtons == device::ExtraPairButtons::WhenFlagged) {
+        device::ExtraColors extra;  // as read, answered or not
+        device::readExtraColors(device::Device::instance(), &extra);
+        if (extra.present) {
             for (const device::Placement &p : row.extraPairPos)
                 placeShown(widget(p.widget), p.x, p.y, device::Look::WhiteDot);
         }
@@ -139,13 +140,12 @@ void MainWindow::applyProfileRow(const device::Profile &row) {
 }
 
 void MainWindow::readExtraShiftersEnabled() {
-    device::Device &device = device::Device::instance();
-    device::Answer answer;
-    const int got = device.readRecord(device::RecSetting, device::SetExtraShiftersEnabled, answer);
+    device::Device &wheel = device::Device::instance();
+    const std::optional<int32_t> enabled = settings::readSetting(wheel, device::SetExtraShiftersEnabled);
     // A box the wheel did not answer for keeps its state, and the close path
-    // leaves the wheel's setting alone.
-    shifterSwitchRead = device::answerHolds(answer, got, device::RecSetting, device::SetExtraShiftersEnabled);
-    if (shifterSwitchRead || !device.isOpen()) ui->cbShifter->setChecked(device::settingEnabled(answer));
+    // leaves the wheel's setting alone. With no wheel it goes off.
+    shifterSwitchRead = enabled.has_value();
+    if (enabled || !wheel.isOpen()) ui->cbShifter->setChecked(enabled == 1);
     QTimer::singleShot(0, this, &MainWindow::onShifterStatus);
 }
 

@@ -101,7 +101,7 @@ size_t answerLength(uint8_t record) {
     case RecSetting: return 7;
     case RecIdentity: return 3;
     case RecPower: return 6;
-    case RecExtraColours: return 9;
+    case RecExtraColors: return 9;
     default: return 2;
     }
 }
@@ -165,8 +165,8 @@ PowerStatus decodePowerStatus(const Answer &a) {
     return p;
 }
 
-ExtraColours decodeExtraColours(const Answer &a) {
-    ExtraColours e;
+ExtraColors decodeExtraColors(const Answer &a) {
+    ExtraColors e;
     e.present = a[2] == 1;
     std::copy(a.begin() + 3, a.begin() + 6, e.extra1.begin());
     std::copy(a.begin() + 6, a.begin() + 9, e.extra2.begin());

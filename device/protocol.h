@@ -40,7 +40,7 @@ enum Record : uint8_t {
     RecSetting = 0x0C,
     RecIdentity = 0x0D,
     RecPower = 0x0F,
-    RecExtraColours = 0x11,
+    RecExtraColors = 0x11,
 };
 
 enum Setting : uint8_t {
@@ -145,10 +145,10 @@ struct PowerStatus {
 };
 PowerStatus decodePowerStatus(const Answer &a);
 
-struct ExtraColours {
+struct ExtraColors {
     bool present = false;
     std::array<uint8_t, 3> extra1{}, extra2{};
 };
-ExtraColours decodeExtraColours(const Answer &a);
+ExtraColors decodeExtraColors(const Answer &a);
 
 }  // namespace device

@@ -1,7 +1,7 @@
 // Firmware version, battery and Bluetooth state.
 #include "app/mainwindow.h"
-#include "device.h"
 #include "ui_mainwindow.h"
+#include "wheelops.h"
 
 #include <QDebug>
 
@@ -15,10 +15,9 @@ bool onUsbPower(const device::PowerStatus &p) {
 }  // namespace
 
 void MainWindow::readFirmwareVersion() {
-    device::Answer answer;
-    device::Device::instance().readRecord(device::RecFirmwareVersion, 0, answer);
-    const QString text =
-        tr("Firmware Version:") + QString::fromStdString(device::firmwareVersionText(answer));
+    std::string version;  // as read, answered or not
+    device::readFirmwareVersion(device::Device::instance(), &version);
+    const QString text = tr("Firmware Version:") + QString::fromStdString(version);
     // The wheel's text is shown as it is, never as markup.
     ui->lbVersion->setTextFormat(Qt::PlainText);
     ui->lbVersion->setText(text);
@@ -27,11 +26,10 @@ void MainWindow::readFirmwareVersion() {
 }
 
 void MainWindow::onDeviceUpdate() {
-    device::Device &device = device::Device::instance();
-    if (!device.isOpen()) return;
-    device::Answer answer;
-    device.readRecord(device::RecPower, 0, answer);
-    const device::PowerStatus power = device::decodePowerStatus(answer);
+    device::Device &wheel = device::Device::instance();
+    if (!wheel.isOpen()) return;
+    device::PowerStatus power;  // as read, answered or not
+    device::readPowerStatus(wheel, &power);
 
     ui->lbBTStatus->setVisible(power.link == 0);
     ui->lbBatStatus->show();

@@ -1,6 +1,6 @@
 // Erasing the settings the wheel keeps in flash.
 #include "app/mainwindow.h"
-#include "device/device.h"
+#include "firmware/firmwareops.h"
 #include "ui_mainwindow.h"
 
 #include <QMessageBox>
@@ -13,6 +13,6 @@ void MainWindow::onClearFlash() {
            "device flash memory."),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) return;
-    device::Device::instance().sendCommand(device::writeSettingFrame(device::SetClearFlash, 0, false));
+    firmware::clearFlash(device::Device::instance());
     QMessageBox::information(this, tr("Notify"), tr("Flash data has been cleared."));
 }

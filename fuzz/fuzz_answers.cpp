@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     REQUIRE(settingEnabled(a) == (settingValue(a) == 1));
     const PowerStatus power = decodePowerStatus(a);
     REQUIRE(power.percent == a[2] && power.link == a[5]);
-    const ExtraColours extra = decodeExtraColours(a);
+    const ExtraColors extra = decodeExtraColors(a);
     REQUIRE(extra.present == (a[2] == 1));
     REQUIRE(std::equal(extra.extra2.begin(), extra.extra2.end(), a.begin() + 6));
 

@@ -1,6 +1,7 @@
 // The LED colour table as a wheel may report it, and colours as the page may
 // hold them: unpacking and packing, blocks and their order, layouts, channel
 // orders.
+#include "device/models.h"
 #include "leds/ledlayouts.h"
 #include "require.h"
 
@@ -34,14 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // Colours of the page into a table: positions past the list stay white.
     const size_t count = size ? data[0] % (kPositions + 8) : 0;
-    Rgb colours[kPositions + 8];
+    Rgb colors[kPositions + 8];
     for (size_t p = 0; p < kPositions + 8; ++p)
-        for (size_t c = 0; c < 3; ++c) colours[p][c] = size ? data[(3 * p + c) % size] : 0;
-    const Table packed = packColours(colours, count);
+        for (size_t c = 0; c < 3; ++c) colors[p][c] = size ? data[(3 * p + c) % size] : 0;
+    const Table packed = packColors(colors, count);
     const Components back = expandTable(packed);
     for (size_t p = 0; p < kPositions; ++p)
         for (size_t c = 0; c < 3; ++c) {
-            const int want = p < count ? kLevelValues[size_t(levelOf(colours[p][c]))] : 255;
+            const int want = p < count ? kLevelValues[size_t(levelOf(colors[p][c]))] : 255;
             REQUIRE(back[3 * p + c] == want);
         }
 
@@ -66,15 +67,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // Channel orders, valid or not, rearrange and put back.
     for (int order = -2; order < 9; ++order) {
-        const Rgb colour{table[0], table[1], table[2]};
-        REQUIRE(fromLed(toLed(colour, order), order) == colour);
+        const Rgb color{table[0], table[1], table[2]};
+        REQUIRE(fromLed(toLed(color, order), order) == color);
     }
 
     // Any name: a layout or none, every position written from a real button.
     const std::string_view name(reinterpret_cast<const char *>(data), size);
-    const int blocks = blockCount(name);
+    const LedModel model = device::ledModelFor(name);
+    const int blocks = model.blocks;
     REQUIRE(blocks == 4 || blocks == 8);
-    if (const Layout *layout = layoutFor(name)) {
+    if (const Layout *layout = model.layout) {
         REQUIRE(layout->count <= kPositions && layout->count <= size_t(blocks) * kBlockBytes * 2 / 3);
         for (size_t p = 0; p < layout->count + 2; ++p) {
             Button button = NoButton;

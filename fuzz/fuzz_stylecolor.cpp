@@ -23,7 +23,7 @@ QString plain(FuzzedDataProvider &fdp) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider fdp(data, size);
-    const QColor colour(fdp.ConsumeIntegral<uint8_t>(), fdp.ConsumeIntegral<uint8_t>(),
+    const QColor color(fdp.ConsumeIntegral<uint8_t>(), fdp.ConsumeIntegral<uint8_t>(),
                         fdp.ConsumeIntegral<uint8_t>());
 
     // Arbitrary text, as UTF-8 and as UTF-16.
@@ -35,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             const QColor read = colorOfStyle(sheet, order);
             REQUIRE(!read.isValid() || (read.red() <= 255 && read.green() <= 255 && read.blue() <= 255));
         }
-        const QString written = withStyleColor(sheet, colour);
-        const QString token = QStringLiteral("rgb(%1,%2,%3);").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+        const QString written = withStyleColor(sheet, color);
+        const QString token = QStringLiteral("rgb(%1,%2,%3);").arg(color.red()).arg(color.green()).arg(color.blue());
         REQUIRE(written == sheet || written.contains(token));
     }
 
@@ -46,12 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString sheet = plain(fdp) + QStringLiteral("background-color:  rgb(%1, %2 ,%3);").arg(a).arg(b).arg(c) +
                           plain(fdp) + QStringLiteral(" color: white;") + plain(fdp);
     REQUIRE(colorOfStyle(sheet, 0) == QColor(a, b, c));
-    const QString once = withStyleColor(sheet, colour);
-    const QString twice = withStyleColor(once, colour);
+    const QString once = withStyleColor(sheet, color);
+    const QString twice = withStyleColor(once, color);
     REQUIRE(twice == once);
     REQUIRE(once.count(QLatin1String("rgb")) == 1);
     REQUIRE(once.contains(QLatin1String("color: white;")));
-    const leds::Rgb rgb{uint8_t(colour.red()), uint8_t(colour.green()), uint8_t(colour.blue())};
+    const leds::Rgb rgb{uint8_t(color.red()), uint8_t(color.green()), uint8_t(color.blue())};
     for (int order = -1; order <= 6; ++order) {
         const leds::Rgb want = leds::toLed(rgb, order);
         REQUIRE(colorOfStyle(once, order) == QColor(want[0], want[1], want[2]));

@@ -1,6 +1,7 @@
 // The colour page: colour dialog, presets and Save.
 #include "app/mainwindow.h"
-#include "device/device.h"
+#include "settings/settingops.h"
+#include "settings/storedvalue.h"
 #include "stylecolor.h"
 #include "ui_mainwindow.h"
 
@@ -12,7 +13,7 @@
 
 namespace {
 // Preset colours by the sixth character of the preset button's name.
-QColor presetColour(QChar key) {
+QColor presetColor(QChar key) {
     switch (key.unicode()) {
     case 'R': return QColor(255, 0, 0);
     case 'G': return QColor(0, 255, 0);
@@ -32,9 +33,9 @@ void MainWindow::onColorPick() {
     auto *button = qobject_cast<QPushButton *>(sender());
     if (!button) return;
     qDebug() << button->objectName();
-    const QColor colour = QColorDialog::getColor(styleColor(button, 0), nullptr, QString(), {});
-    if (!colour.isValid()) return;
-    setStyleColor(button, colour);
+    const QColor color = QColorDialog::getColor(styleColor(button, 0), nullptr, QString(), {});
+    if (!color.isValid()) return;
+    setStyleColor(button, color);
     writeLedTable(false);
 }
 
@@ -42,34 +43,31 @@ void MainWindow::onSetColor() {
     const QObject *from = sender();
     if (!from) return;
     const QString name = from->objectName();
-    const QColor colour = name.size() > 5 ? presetColour(name.at(5)) : QColor();
-    if (!colour.isValid()) return;
+    const QColor color = name.size() > 5 ? presetColor(name.at(5)) : QColor();
+    if (!color.isValid()) return;
 
     static const QLatin1String prefixes[] = {QLatin1String("pbT"), QLatin1String("pbB"),
                                              QLatin1String("pbD"), QLatin1String("pbX")};
     for (QObject *child : ui->page2->children()) {
         const QString childName = child->objectName();
-        const bool colourButton = std::any_of(std::begin(prefixes), std::end(prefixes),
+        const bool colorButton = std::any_of(std::begin(prefixes), std::end(prefixes),
                                               [&](QLatin1String p) { return childName.startsWith(p); });
-        if (!colourButton) continue;
+        if (!colorButton) continue;
         // The buttons the model shows, whether or not the page is in front.
         auto *w = static_cast<QWidget *>(child);
-        if (w->isVisibleTo(ui->page2)) setStyleColor(w, colour);
+        if (w->isVisibleTo(ui->page2)) setStyleColor(w, color);
     }
     writeLedTable(false);
 }
 
 void MainWindow::onSaveColor() {
-    device::Device &device = device::Device::instance();
-    bool failed = !device.isOpen();
+    device::Device &wheel = device::Device::instance();
+    bool failed = !wheel.isOpen();
 
     const int value = ui->hsShifter->value();
-    bool isNumber = false;
-    int stored = ui->hsShifter->statusTip().toInt(&isNumber);
-    if (!isNumber) stored = 0;
-    if (value != stored && !failed) {
+    if (value != settings::storedValue(ui->hsShifter->statusTip()) && !failed) {
         // The status tip tells what the wheel keeps: move it only once it does.
-        if (device.sendCommand(device::writeSettingFrame(device::SetShifterPulse, value, true)) < 0)
+        if (!settings::writeSetting(wheel, device::SetShifterPulse, value, true))
             failed = true;
         else
             ui->hsShifter->setStatusTip(QString::number(value));

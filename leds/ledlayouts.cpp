@@ -1,6 +1,7 @@
 #include "ledlayouts.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace leds {
 namespace {
@@ -98,20 +99,6 @@ constexpr Slot kNva4[] = {
     s(TL1),
 };
 
-template <size_t N>
-constexpr Layout layout(const char *name, const Slot (&positions)[N], bool firstOfRun, ExtraPair extra,
-                        int extraOrder) {
-    return {name, positions, N, firstOfRun, extra, extraOrder};
-}
-
-const Layout kLayouts[] = {
-    layout("M-ZEN", kMzen, false, ExtraPair::Record, 0),
-    layout("KSTAR2", kKstar2, false, ExtraPair::Record, 0),
-    layout("LB370", kLb370, false, ExtraPair::None, 0),
-    layout("ZORIX", kZorix, true, ExtraPair::InTable, 2),
-    layout("NVA4", kNva4, false, ExtraPair::Record, 0),
-};
-
 // Every position is written from a real button.
 template <size_t N>
 constexpr bool allWritten(const Slot (&positions)[N]) {
@@ -128,16 +115,6 @@ static_assert(sizeof(kLb370) / sizeof(Slot) == 43, "LB370 has 43 positions");
 static_assert(sizeof(kZorix) / sizeof(Slot) == 89, "ZORIX has 89 positions");
 static_assert(sizeof(kNva4) / sizeof(Slot) == 47, "NVA4 has 47 positions");
 
-// Model strings in the order they are tried; the first one found wins.
-struct Match {
-    std::string_view model;
-    const Layout *layout;
-};
-const Match kMatches[] = {
-    {"PQV7", &kLayouts[0]},   {"M-ZEN", &kLayouts[0]}, {"KSTAR2", &kLayouts[1]},
-    {"LB370", &kLayouts[2]},  {"ZORIX", &kLayouts[3]}, {"NVA4", &kLayouts[4]},
-};
-
 constexpr std::array<std::array<int, 3>, 6> kChannels = {{
     {0, 1, 2},  // R, G, B
     {0, 2, 1},  // R, B, G
@@ -148,6 +125,12 @@ constexpr std::array<std::array<int, 3>, 6> kChannels = {{
 }};
 
 }  // namespace
+
+const Layout kMzenLayout = {kMzen, std::size(kMzen), false};
+const Layout kKstar2Layout = {kKstar2, std::size(kKstar2), false};
+const Layout kLb370Layout = {kLb370, std::size(kLb370), false};
+const Layout kZorixLayout = {kZorix, std::size(kZorix), true};
+const Layout kNva4Layout = {kNva4, std::size(kNva4), false};
 
 const char *buttonName(Button button) {
     return button < ButtonCount ? kButtonNames[button] : nullptr;
@@ -172,12 +155,12 @@ Table packComponents(const Components &components) {
     return out;
 }
 
-Table packColours(const Rgb *colours, size_t count) {
+Table packColors(const Rgb *colors, size_t count) {
     Components components;
     components.fill(255);
     count = std::min(count, kPositions);
     for (size_t p = 0; p < count; ++p)
-        std::copy(colours[p].begin(), colours[p].end(), components.begin() + long(3 * p));
+        std::copy(colors[p].begin(), colors[p].end(), components.begin() + long(3 * p));
     return packComponents(components);
 }
 
@@ -185,26 +168,16 @@ std::array<int, 3> ledChannels(int order) {
     return kChannels[(order >= 1 && order <= 5) ? size_t(order) : 0];
 }
 
-Rgb toLed(const Rgb &colour, int order) {
+Rgb toLed(const Rgb &color, int order) {
     const auto take = ledChannels(order);
-    return {colour[size_t(take[0])], colour[size_t(take[1])], colour[size_t(take[2])]};
+    return {color[size_t(take[0])], color[size_t(take[1])], color[size_t(take[2])]};
 }
 
 Rgb fromLed(const Rgb &components, int order) {
     const auto take = ledChannels(order);
-    Rgb colour{};
-    for (size_t i = 0; i < 3; ++i) colour[size_t(take[i])] = components[i];
-    return colour;
-}
-
-const Layout *layoutFor(std::string_view deviceName) {
-    for (const Match &m : kMatches)
-        if (deviceName.find(m.model) != std::string_view::npos) return m.layout;
-    return nullptr;
-}
-
-int blockCount(std::string_view deviceName) {
-    return deviceName.find("ZORIX") != std::string_view::npos ? 8 : 4;
+    Rgb color{};
+    for (size_t i = 0; i < 3; ++i) color[size_t(take[i])] = components[i];
+    return color;
 }
 
 bool readsPosition(const Layout &layout, size_t p, Button &button, int &order) {

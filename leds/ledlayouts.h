@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 namespace leds {
 
@@ -54,7 +53,7 @@ Components expandTable(const Table &table);
 Table packComponents(const Components &components);
 // The table a write sends: `count` LED colours (already in each LED's
 // component order) from position 0 on, every other position white.
-Table packColours(const Rgb *colours, size_t count);
+Table packColors(const Rgb *colors, size_t count);
 
 // --- channel orders -----------------------------------------------------------
 
@@ -62,7 +61,7 @@ Table packColours(const Rgb *colours, size_t count);
 // takes as its first, second and third component. Orders outside 1..5 are RGB.
 std::array<int, 3> ledChannels(int order);
 // A colour as the three components an LED of this order takes, and back.
-Rgb toLed(const Rgb &colour, int order);
+Rgb toLed(const Rgb &color, int order);
 Rgb fromLed(const Rgb &components, int order);
 
 // --- layouts ------------------------------------------------------------------
@@ -76,24 +75,31 @@ struct Slot {
     uint8_t readOrder;
 };
 
-// None: no extra pair. Record: kept outside the table, read from the Extra
-// colours record. InTable: the layout holds the pair; it still goes out with
-// Write extra colours.
-enum class ExtraPair { None, Record, InTable };
-
 struct Layout {
-    const char *name;
     const Slot *positions;
     size_t count;
     bool readFirstOfRun;  // runs of one button are read from their first position
-    ExtraPair extra;
-    int extraOrder;       // channel order of the Write extra colours command
 };
 
-// Layout of the wheel called `deviceName`, or nullptr when it has none.
-const Layout *layoutFor(std::string_view deviceName);
-// Blocks of the wheel's table: 8 on a ZORIX, 4 otherwise.
-int blockCount(std::string_view deviceName);
+// The models' layouts; the model table (device/models) says which wheel has which.
+extern const Layout kMzenLayout;  // M-ZEN and PQV7
+extern const Layout kKstar2Layout;
+extern const Layout kLb370Layout;
+extern const Layout kZorixLayout;
+extern const Layout kNva4Layout;
+
+// Where a model keeps the colours of its extra pair (pbXL, pbXR). None: it
+// has none. Record: outside the table, in the Extra colours record. InTable:
+// in the table; they still go out with Write extra colours too.
+enum class ExtraPairStore { None, Record, InTable };
+
+// What the LED code needs to know of a model.
+struct LedModel {
+    const Layout *layout = nullptr;  // nullptr: no LEDs to colour
+    int blocks = 4;                  // blocks of its table
+    ExtraPairStore extraPair = ExtraPairStore::None;
+    int extraOrder = 0;  // channel order of the Write extra colours command
+};
 
 // The button and channel order that reading paints from position p, or
 // false when reading skips it.

@@ -1,13 +1,29 @@
 // Reading and writing the wheel's LED colour table.
 #include "app/mainwindow.h"
-#include "device/device.h"
-#include "ledlayouts.h"
+#include "device/models.h"
+#include "device/wheelops.h"
+#include "ledops.h"
 #include "stylecolor.h"
 #include "ui_mainwindow.h"
 
 #include <algorithm>
 
-static_assert(leds::ButtonCount == 45, "ledButtons holds every colour button");
+static_assert(leds::ButtonCount == 45, "ledButtons holds every color button");
+
+namespace {
+leds::LedModel ledModelOf(const QString &deviceName) {
+    const QByteArray name = deviceName.toUtf8();
+    return device::ledModelFor(std::string_view(name.constData(), size_t(name.size())));
+}
+
+leds::Rgb components(const QColor &color) {
+    // An invalid color goes out black.
+    if (!color.isValid()) return {0, 0, 0};
+    return {uint8_t(color.red()), uint8_t(color.green()), uint8_t(color.blue())};
+}
+
+QColor colorOf(const leds::Rgb &c) { return QColor(c[0], c[1], c[2]); }
+}  // namespace
 
 QPushButton *MainWindow::ledButton(int id) {
     if (id < 0 || id >= leds::ButtonCount) return nullptr;
@@ -21,88 +37,62 @@ QPushButton *MainWindow::ledButton(int id) {
 }
 
 void MainWindow::readLedTable() {
-    device::Device &device = device::Device::instance();
-    if (!device.isOpen()) return;
-    const QByteArray name = deviceName.toUtf8();
-    const std::string_view nameView(name.constData(), size_t(name.size()));
-
-    leds::Table table{};
-    const int blocks = leds::blockCount(nameView);
-    for (int i = 0; i < blocks; ++i) {
-        device::Answer answer{};
-        device.readRecord(uint8_t(i), 0, answer);
-        std::copy_n(answer.begin() + 2, leds::kBlockBytes, table.begin() + long(i) * long(leds::kBlockBytes));
-    }
-
-    const leds::Layout *layout = leds::layoutFor(nameView);
-    if (!layout) return;
+    device::Device &wheel = device::Device::instance();
+    if (!wheel.isOpen()) return;
+    const leds::LedModel model = ledModelOf(deviceName);
+    // Shown as read, blocks the wheel did not answer included.
+    const leds::TableRead read = leds::readLedTable(wheel, model);
+    if (!model.layout) return;
+    const leds::Layout &layout = *model.layout;
 
     // A button read from several positions shows the last; paint each once.
-    std::array<QColor, leds::ButtonCount> colours;
-    const leds::Components values = leds::expandTable(table);
-    for (size_t p = 0; p < layout->count; ++p) {
+    std::array<QColor, leds::ButtonCount> colors;
+    const leds::Components values = leds::expandTable(read.table);
+    for (size_t p = 0; p < layout.count; ++p) {
         leds::Button button;
         int order = 0;
-        if (!leds::readsPosition(*layout, p, button, order)) continue;
-        const leds::Rgb c = leds::fromLed({values[3 * p], values[3 * p + 1], values[3 * p + 2]}, order);
-        colours[button] = QColor(c[0], c[1], c[2]);
+        if (!leds::readsPosition(layout, p, button, order)) continue;
+        colors[button] = colorOf(leds::fromLed({values[3 * p], values[3 * p + 1], values[3 * p + 2]}, order));
     }
     for (int b = 0; b < leds::ButtonCount; ++b)
-        if (colours[size_t(b)].isValid()) setStyleColor(ledButton(b), colours[size_t(b)]);
+        if (colors[size_t(b)].isValid()) setStyleColor(ledButton(b), colors[size_t(b)]);
 
-    if (layout->extra == leds::ExtraPair::Record) {
-        device::Answer answer{};
-        device.readRecord(device::RecExtraColours, 0, answer);
-        const device::ExtraColours extra = device::decodeExtraColours(answer);
-        setStyleColor(ledButton(leds::XL), QColor(extra.extra1[0], extra.extra1[1], extra.extra1[2]));
-        setStyleColor(ledButton(leds::XR), QColor(extra.extra2[0], extra.extra2[1], extra.extra2[2]));
+    if (model.extraPair == leds::ExtraPairStore::Record) {
+        device::ExtraColors extra;  // as read, answered or not
+        device::readExtraColors(wheel, &extra);
+        setStyleColor(ledButton(leds::XL), colorOf(extra.extra1));
+        setStyleColor(ledButton(leds::XR), colorOf(extra.extra2));
     }
 }
-
-namespace {
-leds::Rgb components(const QColor &colour) {
-    // An invalid colour goes out black.
-    if (!colour.isValid()) return {0, 0, 0};
-    return {uint8_t(colour.red()), uint8_t(colour.green()), uint8_t(colour.blue())};
-}
-}  // namespace
 
 void MainWindow::writeLedTable(bool store) {
     ledSendFailed = false;
-    device::Device &device = device::Device::instance();
-    const QByteArray name = deviceName.toUtf8();
-    const std::string_view nameView(name.constData(), size_t(name.size()));
+    const leds::LedModel model = ledModelOf(deviceName);
 
     std::array<leds::Rgb, leds::kPositions> list;
     size_t count = 0;
-    if (const leds::Layout *layout = leds::layoutFor(nameView)) {
+    if (model.layout) {
         // Each button's style sheet is parsed once, however many LEDs it drives.
-        std::array<leds::Rgb, leds::ButtonCount> colours;
+        std::array<leds::Rgb, leds::ButtonCount> colors;
         std::array<bool, leds::ButtonCount> parsed{};
-        count = std::min(layout->count, list.size());
+        count = std::min(model.layout->count, list.size());
         for (size_t p = 0; p < count; ++p) {
-            const leds::Slot &slot = layout->positions[p];
+            const leds::Slot &slot = model.layout->positions[p];
             if (!parsed[slot.write]) {
-                colours[slot.write] = components(styleColor(ledButton(slot.write), 0));
+                colors[slot.write] = components(styleColor(ledButton(slot.write), 0));
                 parsed[slot.write] = true;
             }
-            list[p] = leds::toLed(colours[slot.write], slot.order);
+            list[p] = leds::toLed(colors[slot.write], slot.order);
         }
-        if (layout->extra != leds::ExtraPair::None) writeExtraColours(store, layout->extraOrder);
+        if (model.extraPair != leds::ExtraPairStore::None) writeExtraColours(store, model.extraOrder);
     }
 
-    const leds::Table table = leds::packColours(list.data(), count);
-    const int blocks = leds::blockCount(nameView);
-    for (int n = 0; n < blocks; ++n) {
-        const int index = leds::blockAt(blocks, n);
-        if (device.writeLedBlock(uint8_t(index), leds::tableBlock(table, index)) < 0) ledSendFailed = true;
-    }
-    if (store && device.sendCommand(device::storeLedFrame()) < 0) ledSendFailed = true;
+    const leds::Table table = leds::packColors(list.data(), count);
+    if (!leds::writeLedTable(device::Device::instance(), model, table, store)) ledSendFailed = true;
 }
 
 void MainWindow::writeExtraColours(bool store, int channelOrder) {
     const leds::Rgb left = components(styleColor(ledButton(leds::XL), channelOrder));
     const leds::Rgb right = components(styleColor(ledButton(leds::XR), channelOrder));
-    if (device::Device::instance().sendCommand(device::writeExtraFrame(store, left, right)) < 0)
-        ledSendFailed = true;
+    if (!leds::writeExtraColors(device::Device::instance(), left, right, store)) ledSendFailed = true;
 }

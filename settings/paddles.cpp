@@ -1,7 +1,6 @@
 // Paddle record, clutch and extra-shifter switches, and the paddle page's Save.
 #include "app/mainwindow.h"
-#include "device/device.h"
-#include "paddlerecord.h"
+#include "settingops.h"
 #include "storedvalue.h"
 #include "ui_mainwindow.h"
 
@@ -10,32 +9,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
-namespace {
-
-// Brings the wheel's stored on/off setting in line with its check box. The
-// write is built over the answer just read, so its tail repeats that answer.
-// False when the setting could not be read or written; a cut answer tells
-// nothing about the setting.
-bool storeSwitch(uint8_t subIndex, bool on) {
-    device::Device &device = device::Device::instance();
-    device::Answer answer;
-    const int got = device.readRecord(device::RecSetting, subIndex, answer);
-    if (got < int(device::answerLength(device::RecSetting))) return false;
-    if (device::settingEnabled(answer) == on) return true;
-    device::writeSettingInto(answer.data(), subIndex, on ? 1 : 255, true);
-    device::Frame frame;
-    std::copy_n(answer.begin(), frame.size(), frame.begin());
-    return device.sendCommand(frame) >= 0;
-}
-
-// A read the open wheel did not answer with the record holds nothing of it;
-// with no wheel open the zero answer stands for every field.
-bool readFailed(int got, const device::Answer &answer, uint8_t record, uint8_t subIndex) {
-    return device::Device::instance().isOpen() && !device::answerHolds(answer, got, record, subIndex);
-}
-
-}  // namespace
 
 quint16 MainWindow::paddleValue() const {
     device::PaddleMode mode = device::PaddleMode::Disabled;
@@ -48,13 +21,11 @@ quint16 MainWindow::paddleValue() const {
 
 bool MainWindow::paddleLimitsKnown() {
     if (paddleRecordRead) return true;
-    device::Device &device = device::Device::instance();
-    device::Answer answer;
-    const int got = device.readRecord(device::RecPaddle, 0, answer);
-    if (!device::answerHolds(answer, got, device::RecPaddle, 0)) return false;
+    const std::optional<device::PaddleRecord> read = settings::readPaddleRecord(device::Device::instance());
+    if (!read) return false;
     // The controls stay as the user left them; the value read is what the
     // wheel keeps.
-    const device::PaddleRecord record = device::decodePaddleRecord(answer);
+    const device::PaddleRecord &record = *read;
     ui->hsBite->setStatusTip(QString::number(record.value));
     rightMax = record.rightMax;
     leftMax = record.leftMax;
@@ -67,18 +38,18 @@ bool MainWindow::paddleLimitsKnown() {
 void MainWindow::writePaddleRecord(bool store) {
     // Limits the wheel did not give would replace its calibration.
     if (!paddleLimitsKnown()) return;
-    device::Device::instance().sendCommand(
-        settings::paddleRecordFrame(paddleValue(), store, rightMax, leftMax, rightMin, leftMin));
+    settings::writePaddleRecord(device::Device::instance(),
+                                settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), store);
 }
 
 void MainWindow::readPaddleRecord() {
-    device::Answer answer;
-    // Keep what the window has rather than send back limits decoded from a
-    // request echo with the next record.
-    const int got = device::Device::instance().readRecord(device::RecPaddle, 0, answer);
-    if (readFailed(got, answer, device::RecPaddle, 0)) return;
-    paddleRecordRead = device::Device::instance().isOpen();
-    const device::PaddleRecord record = device::decodePaddleRecord(answer);
+    device::Device &wheel = device::Device::instance();
+    // Keep what the window has rather than send back limits it never read.
+    // With no wheel open, zeros stand for every field.
+    const std::optional<device::PaddleRecord> read = settings::readPaddleRecord(wheel);
+    if (!read && wheel.isOpen()) return;
+    paddleRecordRead = wheel.isOpen();
+    const device::PaddleRecord record = read.value_or(device::PaddleRecord{});
     ui->hsBite->setStatusTip(QString::number(record.value));
     const device::PaddleSetting setting = device::decodePaddleValue(record.value);
     switch (setting.mode) {
@@ -94,15 +65,15 @@ void MainWindow::readPaddleRecord() {
 }
 
 void MainWindow::readClutchEnabled() {
-    device::Answer answer;
-    const int got =
-        device::Device::instance().readRecord(device::RecSetting, device::SetClutchEnabled, answer);
-    if (!readFailed(got, answer, device::RecSetting, device::SetClutchEnabled)) {
-        clutchSwitchRead = device::Device::instance().isOpen();
+    device::Device &wheel = device::Device::instance();
+    const std::optional<int32_t> enabled = settings::readSetting(wheel, device::SetClutchEnabled);
+    // A box the wheel did not answer for keeps its state; with no wheel it goes off.
+    if (enabled || !wheel.isOpen()) {
+        clutchSwitchRead = wheel.isOpen();
         // Quietly: onClutchStatus (which reads the paddle record again) runs
         // once, from the call posted below, whether the box changed or not.
         const QSignalBlocker quiet(ui->cbClutch);
-        ui->cbClutch->setChecked(device::settingEnabled(answer));
+        ui->cbClutch->setChecked(enabled == 1);
     }
     // Runs after the start-up reads even when the box did not change.
     QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
@@ -123,8 +94,8 @@ void MainWindow::onClutchStatus() {
 }
 
 void MainWindow::onSavePageP() {
-    device::Device &device = device::Device::instance();
-    if (!device.isOpen()) return;
+    device::Device &wheel = device::Device::instance();
+    if (!wheel.isOpen()) return;
     // The close path stores only what the user can have changed: a value the
     // wheel never answered for would overwrite what it keeps.
     const bool pressed = sender() == ui->pbSaveP;
@@ -135,16 +106,16 @@ void MainWindow::onSavePageP() {
         // Only a record the wheel took becomes the remembered value, so a
         // later Save tries again. Never one with limits the wheel did not give.
         if (paddleLimitsKnown() &&
-            device.sendCommand(settings::paddleRecordFrame(value, true, rightMax, leftMax, rightMin,
-                                                           leftMin)) >= 0)
+            settings::writePaddleRecord(wheel, settings::paddleRecord(value, rightMax, leftMax, rightMin, leftMin),
+                                        true))
             ui->hsBite->setStatusTip(QString::number(value));
         else
             failed = true;
     }
     if ((pressed || shifterSwitchRead) &&
-        !storeSwitch(device::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
+        !settings::storeSwitch(wheel, device::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
         failed = true;
-    if ((pressed || clutchSwitchRead) && !storeSwitch(device::SetClutchEnabled, ui->cbClutch->isChecked()))
+    if ((pressed || clutchSwitchRead) && !settings::storeSwitch(wheel, device::SetClutchEnabled, ui->cbClutch->isChecked()))
         failed = true;
 
     // The close path stores silently.

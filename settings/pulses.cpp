@@ -1,7 +1,6 @@
 // Pulse widths and the clutch and shifter calibrations.
 #include "app/mainwindow.h"
-#include "device/device.h"
-#include "paddlerecord.h"
+#include "settingops.h"
 #include "storedvalue.h"
 #include "ui_mainwindow.h"
 
@@ -19,14 +18,12 @@ const char *const kCalibrating = QT_TRANSLATE_NOOP("MainWindow", "SAVE");
 // tells nothing, so both keep the slider. With no wheel the slider goes to
 // its minimum.
 void readPulseWidth(QSlider *slider, uint8_t subIndex) {
-    device::Device &device = device::Device::instance();
-    device::Answer answer;
-    const int got = device.readRecord(device::RecSetting, subIndex, answer);
-    if (!device.isOpen() && got < 0) {
+    device::Device &wheel = device::Device::instance();
+    const std::optional<int32_t> value = settings::readSetting(wheel, subIndex);
+    if (value) {
+        if (*value >= 0) slider->setValue(*value);
+    } else if (!wheel.isOpen()) {
         slider->setValue(0);
-    } else if (device::answerHolds(answer, got, device::RecSetting, subIndex)) {
-        const int32_t value = device::settingValue(answer);
-        if (value >= 0) slider->setValue(value);
     }
     slider->setStatusTip(QString::number(slider->value()));
 }
@@ -41,7 +38,7 @@ bool startCalibration(QPushButton *button, quint32 &min, quint32 &max, Send send
     const quint32 oldMin = min, oldMax = max;
     min = 0;
     max = 4096;
-    if (send() >= 0) {
+    if (send()) {
         button->setText(MainWindow::tr(kCalibrating));
         return true;
     }
@@ -75,21 +72,19 @@ void MainWindow::onTriggerChanged(int value) { ui->lbTrigger->setText(millis(val
 void MainWindow::onShifterChanged(int value) { ui->lbShifter->setText(millis(value)); }
 
 void MainWindow::onTriggerUpdate() {
-    device::Device::instance().sendCommand(
-        device::writeSettingFrame(device::SetEncoderPulse, ui->hsTrigger->value(), false));
+    settings::writeSetting(device::Device::instance(), device::SetEncoderPulse, ui->hsTrigger->value(), false);
 }
 
 void MainWindow::onShifterUpdate() {
-    device::Device::instance().sendCommand(
-        device::writeSettingFrame(device::SetShifterPulse, ui->hsShifter->value(), false));
+    settings::writeSetting(device::Device::instance(), device::SetShifterPulse, ui->hsShifter->value(), false);
 }
 
 void MainWindow::onSavePageE() {
-    device::Device &device = device::Device::instance();
-    bool saved = device.isOpen();
+    device::Device &wheel = device::Device::instance();
+    bool saved = wheel.isOpen();
     const int value = ui->hsTrigger->value();
     if (saved && value != settings::storedValue(ui->hsTrigger->statusTip())) {
-        saved = device.sendCommand(device::writeSettingFrame(device::SetEncoderPulse, value, true)) >= 0;
+        saved = settings::writeSetting(wheel, device::SetEncoderPulse, value, true);
         // Remembered only once the wheel took it, so a later Save tries again.
         if (saved) ui->hsTrigger->setStatusTip(QString::number(value));
     }
@@ -101,9 +96,10 @@ void MainWindow::onSavePageE() {
 
 void MainWindow::onCalibrateL(bool on) {
     const auto openRange = [this] {
-        if (!paddleRecordRead) return -1;
-        return device::Device::instance().sendCommand(settings::paddleRecordFrame(
-            paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
+        return paddleRecordRead &&
+               settings::writePaddleRecord(device::Device::instance(),
+                                           settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
+                                           false);
     };
     if (!on) {
         ui->pbCalL->setText(tr(kCalibrate));
@@ -118,9 +114,10 @@ void MainWindow::onCalibrateL(bool on) {
 
 void MainWindow::onCalibrateR(bool on) {
     const auto openRange = [this] {
-        if (!paddleRecordRead) return -1;
-        return device::Device::instance().sendCommand(settings::paddleRecordFrame(
-            paddleValue(), false, rightMax, leftMax, rightMin, leftMin));
+        return paddleRecordRead &&
+               settings::writePaddleRecord(device::Device::instance(),
+                                           settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
+                                           false);
     };
     if (!on) {
         ui->pbCalR->setText(tr(kCalibrate));
@@ -148,13 +145,13 @@ void MainWindow::onCalibrate() {
 }
 
 void MainWindow::shifterCalibrate(QPushButton *button, quint8 subIndex, const char *holdText) {
-    device::Device &device = device::Device::instance();
+    device::Device &wheel = device::Device::instance();
     if (!button->isChecked()) {
         button->setText(tr(kCalibrate));
-        device.sendCommand(device::writeSettingFrame(subIndex, -1, true));
+        settings::finishShifterCalibration(wheel, subIndex);
         return;
     }
-    if (device.sendCommand(device::writeSettingFrame(subIndex, 0, false)) < 0) {
+    if (!settings::startShifterCalibration(wheel, subIndex)) {
         // The wheel never heard the start: do not pretend it is learning.
         button->setChecked(false);
         button->setText(tr(kCalibrate));

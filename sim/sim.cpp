@@ -706,6 +706,14 @@ int HID_API_EXPORT hid_get_feature_report(hid_device *dev, unsigned char *data, 
             for (auto &byte : answer) byte = uint8_t(gen());
             break;
         }
+        case Fault::Stray:
+            ++answer[arg == 2 ? 2 : 1];
+            break;
+        case Fault::NoisyTail: {
+            std::mt19937 gen{static_cast<uint32_t>(arg)};
+            for (size_t i = 8; i < kAnswer; ++i) answer[i] = uint8_t(gen());
+            break;
+        }
         }
     } else if (b.randomSeed) {
         for (auto &byte : answer) byte = uint8_t(b.random());

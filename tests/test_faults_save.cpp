@@ -7,7 +7,7 @@ namespace {
 
 constexpr uint16_t kPid = 0x2007;
 
-enum Page { Paddles, Encoder, Colours };
+enum Page { Paddles, Encoder, Colors };
 
 }  // namespace
 
@@ -39,7 +39,7 @@ class FaultsSaveTest : public QObject {
             intended.settings[0x04] = 200;
             save = w.ui->pbSaveEnc;
             break;
-        case Colours: {
+        case Colors: {
             w.ui->pbS2->click();
             w.ui->pbSetG->click();  // live, not stored
             w.ui->hsShifter->setValue(120);
@@ -68,7 +68,7 @@ private slots:
         QTest::addColumn<int>("nth");
         QTest::newRow("paddles, no fault") << int(Paddles) << int(sim::Op::Send) << -1 << 0 << 0;
         QTest::newRow("encoder, no fault") << int(Encoder) << int(sim::Op::Send) << -1 << 0 << 0;
-        QTest::newRow("colours, no fault") << int(Colours) << int(sim::Op::Send) << -1 << 0 << 0;
+        QTest::newRow("colours, no fault") << int(Colors) << int(sim::Op::Send) << -1 << 0 << 0;
         const struct {
             const char *name;
             sim::Fault fault;
@@ -94,10 +94,10 @@ private slots:
         for (const auto &f : sendFaults) {
             for (int nth = 1; nth <= 3; ++nth)
                 QTest::addRow("colours, send %d %s", nth, f.name)
-                    << int(Colours) << int(sim::Op::Send) << int(f.fault) << f.arg << nth;
+                    << int(Colors) << int(sim::Op::Send) << int(f.fault) << f.arg << nth;
             for (int nth = 1; nth <= 4; ++nth)
                 QTest::addRow("colours, block %d %s", nth, f.name)
-                    << int(Colours) << int(sim::Op::Write) << int(f.fault) << f.arg << nth;
+                    << int(Colors) << int(sim::Op::Write) << int(f.fault) << f.arg << nth;
         }
     }
     void save() {
@@ -108,7 +108,7 @@ private slots:
         QFETCH(int, nth);
         sc = std::make_unique<ft::Scenario>();
         sc->pid = kPid;
-        sc->open(page == Colours ? "M-ZEN" : "PQV7");
+        sc->open(page == Colors ? "M-ZEN" : "PQV7");
         TestWindow &w = *sc->w;
         QTRY_VERIFY(tu::connected(w));
         w.pollTimer.stop();
@@ -183,7 +183,7 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::newRow("paddles") << int(Paddles);
         QTest::newRow("encoder") << int(Encoder);
-        QTest::newRow("colours") << int(Colours);
+        QTest::newRow("colours") << int(Colors);
     }
     void saveAfterThePull() {
         QFETCH(int, page);

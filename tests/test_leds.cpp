@@ -1,5 +1,6 @@
 // LED colours: style strings, the table as the wheel receives and stores it,
 // reading it back per model, the colour dialog, presets and Save.
+#include "device/models.h"
 #include "leds/ledlayouts.h"
 #include "leds/stylecolor.h"
 #include "testutil.h"
@@ -13,27 +14,23 @@ namespace {
 
 constexpr uint16_t kPid = 0x2007;
 
-const char *const kColourButtons[] = {
-    "pbB1",  "pbB2",  "pbB3",  "pbB4",  "pbB5",  "pbB6",  "pbB9",  "pbB10", "pbB11", "pbB12", "pbB13", "pbB14",
-    "pbD3",  "pbD4",  "pbD13", "pbD16", "pbD23", "pbD26", "pbT1",  "pbT2",  "pbT3",  "pbT4",  "pbT5",  "pbT6",
-    "pbT7",  "pbT8",  "pbT9",  "pbT10", "pbT11", "pbT12", "pbT13", "pbT14", "pbT15", "pbT16", "pbT17", "pbT18",
-    "pbT19", "pbTL1", "pbTL2", "pbTL3", "pbTR1", "pbTR2", "pbTR3", "pbXL",  "pbXR"};
+// The 45 color buttons, as the LED code names them.
+const std::vector<const char *> kColorButtons = [] {
+    std::vector<const char *> names;
+    for (int b = 0; b < leds::ButtonCount; ++b) names.push_back(leds::buttonName(leds::Button(b)));
+    return names;
+}();
 
-// The wheel's level values; a component reads back as the first one at or above it.
-const int kLevelValues[16] = {0, 4, 9, 17, 28, 39, 53, 69, 86, 106, 126, 149, 173, 199, 226, 255};
-int levelValue(int v) {
-    for (int l : kLevelValues)
-        if (l >= v) return l;
-    return 255;
-}
+// A component reads back as the first level value at or above it.
 QColor quantized(const QColor &c) {
-    return QColor(levelValue(c.red()), levelValue(c.green()), levelValue(c.blue()));
+    auto level = [](int v) { return int(leds::kLevelValues[size_t(leds::levelOf(v))]); };
+    return QColor(level(c.red()), level(c.green()), level(c.blue()));
 }
 
-QColor colourOf(TestWindow &w, const char *name) { return styleColor(w.widget(name), 0); }
+QColor colorOf(TestWindow &w, const char *name) { return styleColor(w.widget(name), 0); }
 void paint(TestWindow &w, const char *name, const QColor &c) { setStyleColor(w.widget(name), c); }
 void paintAll(TestWindow &w, const QColor &c) {
-    for (const char *name : kColourButtons) paint(w, name, c);
+    for (const char *name : kColorButtons) paint(w, name, c);
 }
 
 // Presses Save and answers its box: "title: text".
@@ -99,7 +96,7 @@ bool listed(const char *list, const QString &name) {
 // table bytes that are neither 0x00 nor past the layout (0xFF from ffFrom on).
 struct Pattern {
     const char *name;
-    std::vector<std::pair<const char *, QColor>> colours;
+    std::vector<std::pair<const char *, QColor>> colors;
     std::map<int, int> bytes;
     int ffFrom;
     int blocks;
@@ -254,7 +251,7 @@ private slots:
 
         std::map<std::string, QColor> set;
         int i = 0;
-        for (const char *name : kColourButtons) {
+        for (const char *name : kColorButtons) {
             const QColor c(100 + i, (i * 37 + 5) % 256, (i * 91 + 200) % 256);
             set[name] = c;
             paint(*w, name, c);
@@ -272,7 +269,7 @@ private slots:
         for (int b = 0; b < 8; ++b) QCOMPARE(count(reads, b), b < t.blocks ? 1 : 0);
         QCOMPARE(count(reads, 0x11), t.extraReads);
 
-        for (const char *name : kColourButtons) {
+        for (const char *name : kColorButtons) {
             QColor want = quantized(set[name]);
             if (listed(t.exact, QLatin1String(name))) want = set[name];
             if (listed(t.kept, QLatin1String(name))) want = QColor(7, 7, 7);
@@ -282,9 +279,9 @@ private slots:
                 const QColor c = set[source.chopped(source.endsWith(QLatin1Char('~'))).toStdString()];
                 want = quantized(source.endsWith(QLatin1Char('~')) ? QColor(c.red(), c.blue(), c.green()) : c);
             }
-            QVERIFY2(colourOf(*w, name) == want,
+            QVERIFY2(colorOf(*w, name) == want,
                      qPrintable(QStringLiteral("%1 shows %2, wants %3")
-                                    .arg(QLatin1String(name), colourOf(*w, name).name(), want.name())));
+                                    .arg(QLatin1String(name), colorOf(*w, name).name(), want.name())));
         }
     }
 
@@ -298,7 +295,7 @@ private slots:
         auto w = tu::connectedWindow(t.name);
         QVERIFY(w);
         paintAll(*w, QColor(0, 0, 0));
-        for (const auto &[name, c] : t.colours) paint(*w, name, c);
+        for (const auto &[name, c] : t.colors) paint(*w, name, c);
 
         tu::Bytes table(144, 0);
         for (int j = t.ffFrom; j < 144; ++j) table[size_t(j)] = 0xFF;
@@ -341,9 +338,9 @@ private slots:
         const auto reads = tu::readRequests();
         for (int b = 0; b < 8; ++b) QCOMPARE(count(reads, b), b < t.blocks ? 1 : 0);
         QCOMPARE(count(reads, 0x11), t.extraReads);
-        for (const auto &[name, c] : t.expect) QVERIFY2(colourOf(*w, name) == c, name);
+        for (const auto &[name, c] : t.expect) QVERIFY2(colorOf(*w, name) == c, name);
 
-        if (t.blocks == 4 && !leds::layoutFor(t.name)) {
+        if (t.blocks == 4 && !device::ledModelFor(t.name).layout) {
             // No layout: four white blocks, no extra pair.
             sim::clearLog();
             w->writeLedTable(false);
@@ -354,7 +351,7 @@ private slots:
         }
     }
 
-    void colourDialog() {
+    void colorDialog() {
         auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
         w->ui->pbS2->click();
@@ -367,7 +364,7 @@ private slots:
             w->ui->pbB1->click();
             QVERIFY(answer.answered());
         }
-        QCOMPARE(colourOf(*w, "pbB1"), QColor(40, 50, 60));
+        QCOMPARE(colorOf(*w, "pbB1"), QColor(40, 50, 60));
         QVERIFY(tu::commands().empty());
 
         QColor initial;
@@ -383,7 +380,7 @@ private slots:
             QVERIFY(answer.answered());
         }
         QCOMPARE(initial, QColor(40, 50, 60));
-        QCOMPARE(colourOf(*w, "pbB1"), QColor(10, 20, 30));
+        QCOMPARE(colorOf(*w, "pbB1"), QColor(10, 20, 30));
         const auto got = tu::commands();
         QCOMPARE(got.size(), size_t(5));  // extra pair, four blocks, no store
         QCOMPARE(int(got[0][2]), 0x00);
@@ -403,13 +400,13 @@ private slots:
         sim::clearLog();
         w->ui->pbSetG->click();
         int shown = 0;
-        for (const char *name : kColourButtons) {
+        for (const char *name : kColorButtons) {
             if (w->widget(name)->isHidden()) continue;
             ++shown;
-            QCOMPARE(colourOf(*w, name), QColor(0, 255, 0));
+            QCOMPARE(colorOf(*w, name), QColor(0, 255, 0));
         }
         QCOMPARE(shown, 20);  // B and D, and the extra pair this wheel has
-        QCOMPARE(colourOf(*w, "pbT1"), QColor(1, 2, 3));
+        QCOMPARE(colorOf(*w, "pbT1"), QColor(1, 2, 3));
         const auto got = tu::commands();
         QCOMPARE(got.size(), size_t(5));
         QCOMPARE(tu::hex(got[0]), tu::hex(tu::frame({2, 0x11, 0, 0, 255, 0, 0, 255, 0})));
@@ -424,7 +421,7 @@ private slots:
             {w->ui->pbSet4, QColor(255, 255, 0)}};
         for (const auto &[button, c] : table) {
             button->click();
-            QCOMPARE(colourOf(*w, "pbD26"), c);
+            QCOMPARE(colorOf(*w, "pbD26"), c);
         }
     }
 

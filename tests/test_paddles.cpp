@@ -86,7 +86,7 @@ private slots:
         // Unchanged paddle value: no record, both switches read back, the one
         // that differs written over the answer (noise in its tail shows it).
         sim::clearLog();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Garbage, 7);
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::NoisyTail, 7);
         QCOMPARE(save(*w), QStringLiteral("Success/Setting saved."));
         const auto log = sim::frameLog();
         const tu::Bytes answer = std::find_if(log.begin(), log.end(), [](const sim::LogEntry &e) {

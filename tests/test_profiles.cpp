@@ -36,9 +36,9 @@ const QSet<QString> kISW = names({"pbISW1", "pbISW2"});
 struct Expected {
     const char *name;
     QString title;
-    bool colours, clutch, shifterBox, calibration, polling;
+    bool colors, clutch, shifterBox, calibration, polling;
     QSet<QString> indicators;
-    QSet<QString> colourButtons;  // shown, the extra pair included where it shows
+    QSet<QString> colorButtons;  // shown, the extra pair included where it shows
 };
 
 QList<Expected> expectations() {
@@ -82,7 +82,7 @@ QSet<QString> shownWithPrefixes(QWidget *page, std::initializer_list<const char 
 
 // How many colours a widget paints, up to 64: a label whose picture is
 // drawn paints many, one without it its background alone.
-int coloursPainted(QWidget *w) {
+int colorsPainted(QWidget *w) {
     const QImage img = w->grab().toImage();
     QSet<QRgb> seen;
     for (int y = 0; y < img.height() && seen.size() < 64; y += 3)
@@ -121,7 +121,7 @@ private slots:
         auto w = tu::connectedWindow(e.name, 0x200A);
         QVERIFY(w);
         QCOMPARE(w->ui->lbHead->text(), e.title);
-        QCOMPARE(w->ui->pbS2->isEnabled(), e.colours);
+        QCOMPARE(w->ui->pbS2->isEnabled(), e.colors);
         QVERIFY(w->ui->pbS1->isEnabled() && w->ui->pbS3->isEnabled() && w->ui->pbS4->isEnabled());
         QCOMPARE(!w->ui->cbClutch->isHidden(), e.clutch);
         QCOMPARE(!w->ui->cbShifter->isHidden(), e.shifterBox);
@@ -140,9 +140,9 @@ private slots:
         QVERIFY(w->ui->hsShifter->isHidden() && w->ui->lbSht->isHidden());
         QVERIFY(w->ui->pbIExL->isHidden() && w->ui->pbIExR->isHidden());
 
-        const QSet<QString> shownColours = shownWithPrefixes(w->ui->page2, {"pbT", "pbB", "pbD", "pbX"});
-        QCOMPARE(shownColours, e.colourButtons);
-        if (e.colours) QCOMPARE(w->ui->lbMainRGB->styleSheet(), w->ui->lbMain->styleSheet());
+        const QSet<QString> shownColors = shownWithPrefixes(w->ui->page2, {"pbT", "pbB", "pbD", "pbX"});
+        QCOMPARE(shownColors, e.colorButtons);
+        if (e.colors) QCOMPARE(w->ui->lbMainRGB->styleSheet(), w->ui->lbMain->styleSheet());
 
         // No indicator is shown until its input is active, and every placed
         // one lights up when its input is.
@@ -256,22 +256,22 @@ private slots:
         QVERIFY(!seen.isEmpty() && seen.last() == QStringLiteral("after the window"));
         QVERIFY2(seen.filter(QStringLiteral("allocation limit")).isEmpty(), qPrintable(seen.join('\n')));
         QTRY_VERIFY(tu::waiting(*w));
-        QVERIFY(coloursPainted(w->ui->lbSplit) > 8);                        // the header
-        QVERIFY(coloursPainted(w->findChild<QLabel *>("label")) > 8);       // the about picture
-        QCOMPARE(coloursPainted(w->ui->lbMain), 1);                         // no model yet
-        QCOMPARE(coloursPainted(w->ui->lbMainRGB), 1);
+        QVERIFY(colorsPainted(w->ui->lbSplit) > 8);                        // the header
+        QVERIFY(colorsPainted(w->findChild<QLabel *>("label")) > 8);       // the about picture
+        QCOMPARE(colorsPainted(w->ui->lbMain), 1);                         // no model yet
+        QCOMPARE(colorsPainted(w->ui->lbMainRGB), 1);
 
         // Each placeholder is a model's picture: the one refused while the
         // form was built must still come when its model connects.
         sim::plug(0x2007, "NVA4");  // the colours page's placeholder
         QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
-        QCOMPARE(coloursPainted(w->ui->lbMain), 64);
-        QCOMPARE(coloursPainted(w->ui->lbMainRGB), 64);
+        QCOMPARE(colorsPainted(w->ui->lbMain), 64);
+        QCOMPARE(colorsPainted(w->ui->lbMainRGB), 64);
         sim::unplug(0x2007);
         QTRY_VERIFY_WITH_TIMEOUT(tu::waiting(*w), 5000);
         sim::plug(0x2007, "LB370");  // the inputs page's placeholder
         QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
-        QCOMPARE(coloursPainted(w->ui->lbMain), 64);
+        QCOMPARE(colorsPainted(w->ui->lbMain), 64);
     }
 };
 

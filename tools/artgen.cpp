@@ -298,8 +298,8 @@ QPainterPath tube(QPainter &p, const QPainterPath &centreLine, double width, QCo
     return body;
 }
 
-void stitches(QPainter &p, const QPainterPath &line, QColor colour, double width = 0.9) {
-    QPen pen(colour, width, Qt::CustomDashLine, Qt::FlatCap);
+void stitches(QPainter &p, const QPainterPath &line, QColor color, double width = 0.9) {
+    QPen pen(color, width, Qt::CustomDashLine, Qt::FlatCap);
     pen.setDashPattern({3, 2.5});
     p.strokePath(line, pen);
 }
@@ -587,7 +587,7 @@ void drawPaddle(QPainter &p, QPointF pivot, QPointF tip, double width, bool meta
 
 // ---------------------------------------------------------------- decorations
 
-void drawLogo(QPainter &p, QPointF c, double width, QColor colour) {
+void drawLogo(QPainter &p, QPointF c, double width, QColor color) {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setBold(true);
     f.setPixelSize(10);
@@ -601,7 +601,7 @@ void drawLogo(QPainter &p, QPointF c, double width, QColor colour) {
     const QRectF box(-tw / 2, -8, tw, 16);
     p.setPen(QColor(0, 0, 0, 170));
     p.drawText(box.translated(0.3, 0.5), Qt::AlignCenter, text);
-    p.setPen(colour);
+    p.setPen(color);
     p.drawText(box, Qt::AlignCenter, text);
     p.restore();
 }
@@ -766,8 +766,8 @@ Layout layoutOf(const device::Profile &row) {
             if (s.kind == kind && s.rect.topLeft() == r.topLeft()) seen = true;
         if (!seen) out.spots.push_back({n, r, kind, false, LedShape::Round, QColor()});
     }
-    std::vector<device::Placement> leds = row.colourButtons;
-    if (row.extraPair == device::ExtraPair::WhenFlagged)
+    std::vector<device::Placement> leds = row.colorButtons;
+    if (row.extraPairButtons == device::ExtraPairButtons::WhenFlagged)
         for (const auto &p : row.extraPairPos) leds.push_back({p.widget, p.x, p.y, device::Look::WhiteDot});
     for (const auto &p : leds) {
         const std::string n = p.widget;
@@ -884,7 +884,7 @@ void grips(QPainter &p, const QPainterPath &grip, QColor base, QColor stitch) {
     }
 }
 
-void badge(QPainter &p, QRectF r, const QString &text, QColor colour) {
+void badge(QPainter &p, QRectF r, const QString &text, QColor color) {
     QPainterPath b;
     b.addRoundedRect(r, r.height() / 3, r.height() / 3);
     p.fillPath(b, QColor(14, 14, 16));
@@ -894,7 +894,7 @@ void badge(QPainter &p, QRectF r, const QString &text, QColor colour) {
     f.setPixelSize(int(r.height() * 0.55));
     f.setLetterSpacing(QFont::AbsoluteSpacing, 0.8);
     p.setFont(f);
-    p.setPen(colour);
+    p.setPen(color);
     p.drawText(r, Qt::AlignCenter, text);
 }
 
@@ -1318,8 +1318,8 @@ QImage overlay(const device::Profile &row, const QImage &picture) {
         p.drawLine(r.center() - QPointF(0, 2), r.center() + QPointF(0, 2));
     };
     for (const auto &pl : row.indicators) frame(rectOf(pl, formSize(pl.widget)), QColor(0, 160, 255));
-    for (const auto &pl : row.colourButtons) frame(rectOf(pl, shownSize(pl)), QColor(255, 255, 255));
-    if (row.extraPair == device::ExtraPair::WhenFlagged)
+    for (const auto &pl : row.colorButtons) frame(rectOf(pl, shownSize(pl)), QColor(255, 255, 255));
+    if (row.extraPairButtons == device::ExtraPairButtons::WhenFlagged)
         for (const auto &pl : row.extraPairPos) frame(rectOf(pl, {24, 24}), QColor(255, 0, 255));
     if (row.calibration == device::Calibration::Shown)
         for (const auto &pl : row.calibrationControls) frame(rectOf(pl, formSize(pl.widget)), QColor(255, 80, 80));

@@ -124,7 +124,7 @@ public:
             3000);
         take(*window, prefix + QStringLiteral("-inputs.png"), allLit && !lit.empty());
 
-        if (row.coloursPage) page(*window, "pbS2", prefix + QStringLiteral("-colours.png"));
+        if (row.colorsPage) page(*window, "pbS2", prefix + QStringLiteral("-colours.png"));
         if (!everyPage) return;
         page(*window, "pbS3", prefix + QStringLiteral("-paddles.png"));
         // The battery line comes with the first status poll.

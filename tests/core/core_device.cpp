@@ -104,8 +104,8 @@ TEST_CASE("stored values survive a reconnection, applied ones do not") {
     reconnect();
     d.readRecord(RecLedBlock0 + 1, 0, a);
     CHECK_EQ(a[2], 0x12);
-    d.readRecord(RecExtraColours, 0, a);
-    const ExtraColours e = decodeExtraColours(a);
+    d.readRecord(RecExtraColors, 0, a);
+    const ExtraColors e = decodeExtraColors(a);
     CHECK(e.present);
     CHECK(e.extra2 == (std::array<uint8_t, 3>{4, 5, 6}));
 

@@ -166,11 +166,11 @@ TEST_CASE("power status and extra colours") {
     CHECK_EQ(p.percent, 57);
     CHECK_EQ(p.reading, 4299);
     CHECK_EQ(p.link, 1);
-    const ExtraColours e = decodeExtraColours(answerWith({{2, 1}, {3, 10}, {5, 30}, {6, 40}, {8, 60}}));
+    const ExtraColors e = decodeExtraColors(answerWith({{2, 1}, {3, 10}, {5, 30}, {6, 40}, {8, 60}}));
     CHECK(e.present);
     CHECK(e.extra1 == (std::array<uint8_t, 3>{10, 0, 30}));
     CHECK(e.extra2 == (std::array<uint8_t, 3>{40, 0, 60}));
-    CHECK(!decodeExtraColours(answerWith({{2, 2}})).present);
+    CHECK(!decodeExtraColors(answerWith({{2, 2}})).present);
     // Reading past the buffer yields zero instead of touching memory beyond it.
     CHECK_EQ(u16At(Answer{}, 20), uint16_t(0));
     CHECK_EQ(i32At(Answer{}, 18), 0);

@@ -1,0 +1,38 @@
+#include "ledops.h"
+
+#include "device/wheelops.h"
+
+#include <algorithm>
+
+namespace leds {
+
+bool TableRead::complete() const {
+    return std::all_of(answered.begin(), answered.begin() + blocks, [](bool a) { return a; });
+}
+
+TableRead readLedTable(device::Device &wheel, const LedModel &model) {
+    TableRead read;
+    read.blocks = std::clamp(model.blocks, 0, kMaxBlocks);
+    for (int i = 0; i < read.blocks; ++i) {
+        device::Answer raw;
+        read.answered[size_t(i)] = device::readAnswer(wheel, uint8_t(device::RecLedBlock0 + i), 0, &raw).has_value();
+        std::copy_n(raw.begin() + 2, kBlockBytes, read.table.begin() + long(i) * long(kBlockBytes));
+    }
+    return read;
+}
+
+bool writeLedTable(device::Device &wheel, const LedModel &model, const Table &table, bool store) {
+    bool sent = true;
+    for (int n = 0; n < model.blocks; ++n) {
+        const int index = blockAt(model.blocks, n);
+        if (wheel.writeLedBlock(uint8_t(index), tableBlock(table, index)) < 0) sent = false;
+    }
+    if (store && wheel.sendCommand(device::storeLedFrame()) < 0) sent = false;
+    return sent;
+}
+
+bool writeExtraColors(device::Device &wheel, const Rgb &left, const Rgb &right, bool store) {
+    return wheel.sendCommand(device::writeExtraFrame(store, left, right)) >= 0;
+}
+
+}  // namespace leds
