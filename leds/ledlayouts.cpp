@@ -190,6 +190,31 @@ bool readsPosition(const Layout &layout, size_t p, Button &button, int &order) {
     return true;
 }
 
+Table composeTable(const Layout *layout, const std::function<Rgb(Button)> &colorOf) {
+    std::array<Rgb, kPositions> list;
+    const size_t count = layout ? std::min(layout->count, kPositions) : 0;
+    std::array<std::optional<Rgb>, ButtonCount> colors;
+    for (size_t p = 0; p < count; ++p) {
+        const Slot &slot = layout->positions[p];
+        std::optional<Rgb> &color = colors[slot.write];
+        if (!color) color = colorOf(slot.write);
+        list[p] = toLed(*color, slot.order);
+    }
+    return packColors(list.data(), count);
+}
+
+std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table) {
+    std::array<std::optional<Rgb>, ButtonCount> colors;
+    const Components values = expandTable(table);
+    for (size_t p = 0; p < layout.count && p < kPositions; ++p) {
+        Button button;
+        int order = 0;
+        if (readsPosition(layout, p, button, order))
+            colors[button] = fromLed({values[3 * p], values[3 * p + 1], values[3 * p + 2]}, order);
+    }
+    return colors;
+}
+
 Block tableBlock(const Table &table, int index) {
     Block block;
     block.fill(0xFF);

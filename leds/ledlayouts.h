@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 namespace leds {
 
@@ -104,6 +106,15 @@ struct LedModel {
 // The button and channel order that reading paints from position p, or
 // false when reading skips it.
 bool readsPosition(const Layout &layout, size_t p, Button &button, int &order);
+
+// The table a write sends (no layout: all white): each position takes the
+// color of the button it is written from, in its channel order. `colorOf`
+// is asked once per button.
+Table composeTable(const Layout *layout, const std::function<Rgb(Button)> &colorOf);
+// What reading `table` paints: the color each button shows, nullopt where
+// reading leaves the button alone. A button read from several positions
+// shows the last.
+std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table);
 
 // Block sent n-th of `count`: 0, 1, then 3 up to the last, block 2 last of all.
 inline int blockAt(int count, int n) {

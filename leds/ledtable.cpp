@@ -6,8 +6,6 @@
 #include "stylecolor.h"
 #include "ui_mainwindow.h"
 
-#include <algorithm>
-
 static_assert(leds::ButtonCount == 45, "ledButtons holds every color button");
 
 namespace {
@@ -43,19 +41,9 @@ void MainWindow::readLedTable() {
     // Shown as read, blocks the wheel did not answer included.
     const leds::TableRead read = leds::readLedTable(wheel, model);
     if (!model.layout) return;
-    const leds::Layout &layout = *model.layout;
-
-    // A button read from several positions shows the last; paint each once.
-    std::array<QColor, leds::ButtonCount> colors;
-    const leds::Components values = leds::expandTable(read.table);
-    for (size_t p = 0; p < layout.count; ++p) {
-        leds::Button button;
-        int order = 0;
-        if (!leds::readsPosition(layout, p, button, order)) continue;
-        colors[button] = colorOf(leds::fromLed({values[3 * p], values[3 * p + 1], values[3 * p + 2]}, order));
-    }
+    const auto colors = leds::readColors(*model.layout, read.table);
     for (int b = 0; b < leds::ButtonCount; ++b)
-        if (colors[size_t(b)].isValid()) setStyleColor(ledButton(b), colors[size_t(b)]);
+        if (colors[size_t(b)]) setStyleColor(ledButton(b), colorOf(*colors[size_t(b)]));
 
     if (model.extraPair == leds::ExtraPairStore::Record) {
         device::ExtraColors extra;  // as read, answered or not
@@ -68,26 +56,9 @@ void MainWindow::readLedTable() {
 void MainWindow::writeLedTable(bool store) {
     ledSendFailed = false;
     const leds::LedModel model = ledModelOf(deviceName);
-
-    std::array<leds::Rgb, leds::kPositions> list;
-    size_t count = 0;
-    if (model.layout) {
-        // Each button's style sheet is parsed once, however many LEDs it drives.
-        std::array<leds::Rgb, leds::ButtonCount> colors;
-        std::array<bool, leds::ButtonCount> parsed{};
-        count = std::min(model.layout->count, list.size());
-        for (size_t p = 0; p < count; ++p) {
-            const leds::Slot &slot = model.layout->positions[p];
-            if (!parsed[slot.write]) {
-                colors[slot.write] = components(styleColor(ledButton(slot.write), 0));
-                parsed[slot.write] = true;
-            }
-            list[p] = leds::toLed(colors[slot.write], slot.order);
-        }
-        if (model.extraPair != leds::ExtraPairStore::None) writeExtraColours(store, model.extraOrder);
-    }
-
-    const leds::Table table = leds::packColors(list.data(), count);
+    const leds::Table table =
+        leds::composeTable(model.layout, [this](leds::Button b) { return components(styleColor(ledButton(b), 0)); });
+    if (model.layout && model.extraPair != leds::ExtraPairStore::None) writeExtraColours(store, model.extraOrder);
     if (!leds::writeLedTable(device::Device::instance(), model, table, store)) ledSendFailed = true;
 }
 
