@@ -108,11 +108,11 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&eventThread, &TarnEvent::deviceDisconnect, this, &MainWindow::onInit);
 
     // One pending retry at most, however many times the wheel is lost.
-    retryTimer.setSingleShot(true);
-    retryTimer.setInterval(3000);
-    connect(&retryTimer, &QTimer::timeout, this, &MainWindow::onInit);
-    pollTimer.setSingleShot(true);
-    connect(&pollTimer, &QTimer::timeout, this, &MainWindow::onDeviceUpdate);
+    timers.retry.setSingleShot(true);
+    timers.retry.setInterval(3000);
+    connect(&timers.retry, &QTimer::timeout, this, &MainWindow::onInit);
+    timers.poll.setSingleShot(true);
+    connect(&timers.poll, &QTimer::timeout, this, &MainWindow::onDeviceUpdate);
     resolveInputIndicators();
 
     enterWaitingState();

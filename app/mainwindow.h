@@ -88,8 +88,6 @@ protected:
     void readExtraShiftersEnabled();
     // device/status.cpp
     void readFirmwareVersion();
-    // inputs/decoding.cpp
-    void resolveInputIndicators();
     // inputs/encoder.cpp
     void showEncoderBindState(int state);
     void loadEncoderBinding();
@@ -133,44 +131,54 @@ protected:
     QSystemTrayIcon *trayIcon = nullptr;
     QList<int> releasedInputs;
 
-    // --- beyond the members above: caches and timers that keep behaviour
-    // sound (one pending retry, one poll chain) and the per-report path cheap.
+    // --- The window's own state beyond the members above, one struct per
+    // subsystem: what keeps behaviour sound (one pending retry, one poll
+    // chain, nothing stored that was never read) and the per-report path cheap.
 
-    // connection: the one pending retry while waiting
-    QTimer retryTimer;
-    // inputs: indicator of each input number, resolved once (nullptr = none)
-    std::array<QPushButton *, 52> inputIndicators{};
-    // Shadows of the indicators' status tips, so an unchanged report costs
-    // no widget access: inputs with an indicator, lit ("SHOW") and written at
-    // least once. A hidden-behind-our-back indicator forces one full pass.
-    quint64 indicatedInputs = 0;
-    quint64 litInputs = 0;
-    quint64 markedInputs = 0;
-    bool indicatorsDirty = true;
-    // status: the one poll chain
-    QTimer pollTimer;
+    // connection and status: the one pending retry while waiting, the one poll chain
+    struct Timers {
+        QTimer retry;
+        QTimer poll;
+    } timers;
 
-    // firmware: the image the online update stored, the one file an upload removes
-    QString downloadedFirmware;
-    // Tells the user and returns true while an upload runs.
-    bool refuseWhileUploading();
-
-    // leds: the 45 colour buttons by leds::Button, resolved at first use, and
-    // whether a send of the last LED write failed
-    QPushButton *ledButton(int id);
-    std::array<QPushButton *, 45> ledButtons{};
-    bool ledButtonsResolved = false;
-    bool ledSendFailed = false;
+    // inputs: each input number's indicator, resolved once (nullptr: none), and
+    // shadows of their status tips, so an unchanged report costs no widget access
+    struct InputView {
+        std::array<QPushButton *, 52> indicators{};
+        quint64 indicated = 0;  // inputs with an indicator
+        quint64 lit = 0;        // "SHOW"
+        quint64 marked = 0;     // status tip written at least once
+        bool dirty = true;      // hidden behind our back: the next report does a full pass
+    } inputView;
+    void resolveInputIndicators();
 
     // settings: what this wheel answered for since it connected; the close
     // path never stores a value the window could not read
-    bool paddleRecordRead = false;
-    bool clutchSwitchRead = false;
-    bool shifterSwitchRead = false;
+    struct Answered {
+        bool paddleRecord = false;
+        bool clutchSwitch = false;
+        bool shifterSwitch = false;
+    } answered;
     // A new connection: nothing read yet, and calibrations begun with the
     // last one end unstored.
     void forgetWheelSettings();
     // A paddle record carries the calibration limits: true once the window
     // holds the wheel's, reading the record now if it has not been read.
     bool paddleLimitsKnown();
+
+    // leds: the 45 color buttons by leds::Button, resolved at first use, and
+    // whether a frame of the last LED write failed
+    struct LedState {
+        std::array<QPushButton *, 45> buttons{};
+        bool resolved = false;
+        bool sendFailed = false;
+    } ledState;
+    QPushButton *ledButton(int id);
+
+    // firmware: the image the online update stored, the one file an upload removes
+    struct Download {
+        QString path;
+    } download;
+    // Tells the user and returns true while an upload runs.
+    bool refuseWhileUploading();
 };

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 void MainWindow::onInit() {
-    retryTimer.stop();
+    timers.retry.stop();
     forgetWheelSettings();
     if (eventThread.isRunning()) {
         eventThread.requestInterruption();
@@ -20,7 +20,7 @@ void MainWindow::onInit() {
     productId = device::openWheel(wheel).value_or(0);
     if (productId == 0) {
         enterWaitingState();
-        retryTimer.start();
+        timers.retry.start();
         return;
     }
 
@@ -38,7 +38,7 @@ void MainWindow::onInit() {
 
     QTimer::singleShot(0, ui->pbS1, &QPushButton::click);
     // Restarting the one timer keeps a single poll chain across reconnections.
-    if (statusPolling) pollTimer.start(0);
+    if (statusPolling) timers.poll.start(0);
 }
 
 void MainWindow::readIdentity() {
@@ -55,7 +55,7 @@ void MainWindow::enterWaitingState() {
             name.startsWith(QLatin1String("pbSW")))
             static_cast<QWidget *>(child)->hide();
     }
-    indicatorsDirty = true;
+    inputView.dirty = true;
     ui->lbHead->setText(tr("WAITING FOR DEVICE..."));
     ui->lbMain->setStyleSheet(QStringLiteral("border-image:"));
     for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4}) b->setEnabled(false);

@@ -39,7 +39,7 @@ void MainWindow::placeHidden(QWidget *widget, int x, int y, device::Look look) {
     if (!widget) return;
     widget->move(x, y);
     widget->hide();
-    indicatorsDirty = true;
+    inputView.dirty = true;
     widget->setEnabled(true);
     applyLook(widget, look, false);
 }
@@ -144,7 +144,7 @@ void MainWindow::readExtraShiftersEnabled() {
     const std::optional<int32_t> enabled = settings::readSetting(wheel, device::SetExtraShiftersEnabled);
     // A box the wheel did not answer for keeps its state, and the close path
     // leaves the wheel's setting alone. With no wheel it goes off.
-    shifterSwitchRead = enabled.has_value();
+    answered.shifterSwitch = enabled.has_value();
     if (enabled || !wheel.isOpen()) ui->cbShifter->setChecked(enabled == 1);
     QTimer::singleShot(0, this, &MainWindow::onShifterStatus);
 }

@@ -38,5 +38,5 @@ void MainWindow::onDeviceUpdate() {
     qDebug() << "BATTERY:" << power.percent << power.reading;
 
     // One timer, restarted: a reconnection can never leave two chains running.
-    if (statusPolling) pollTimer.start(10000);
+    if (statusPolling) timers.poll.start(10000);
 }

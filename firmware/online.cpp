@@ -125,7 +125,7 @@ void MainWindow::onNetUpgradeReady() {
         resetFirmwarePage();
         return;
     }
-    downloadedFirmware = path;
+    download.path = path;
     ui->lePath->setText(path);
     QTimer::singleShot(0, this, &MainWindow::onUpgrade);
 }

@@ -25,25 +25,25 @@ void MainWindow::onUpgrade() {
         return;
     case firmware::UploadPath::Image:
         upgradeThread.firmwarePath = path;
-        upgradeThread.removeWhenDone = !downloadedFirmware.isEmpty() && path == downloadedFirmware;
+        upgradeThread.removeWhenDone = !download.path.isEmpty() && path == download.path;
         upgradeThread.start(QThread::InheritPriority);
         return;
     case firmware::UploadPath::Invalid:
         break;
     }
     // A refused download must not leave the page looking busy.
-    if (!downloadedFirmware.isEmpty() && path == downloadedFirmware) resetFirmwarePage();
+    if (!download.path.isEmpty() && path == download.path) resetFirmwarePage();
     QMessageBox::critical(this, tr("Error"), tr("Not a valid firmware."));
 }
 
 void MainWindow::onProgress(int value) {
     if (value == 100) {
-        if (upgradeThread.removeWhenDone) downloadedFirmware.clear();
+        if (upgradeThread.removeWhenDone) download.path.clear();
         resetFirmwarePage();
         QMessageBox::information(this, tr("Notify"), tr("Firmware updated successfully."));
         // Through the one retry timer: the reader may have noticed the
         // wheel's reboot already, and two pending retries would reconnect twice.
-        retryTimer.start(3000);
+        timers.retry.start(3000);
         return;
     }
     if (value < 0) {

@@ -16,12 +16,12 @@ int lowestBit(quint64 v) { return int(qCountTrailingZeroBits(v)); }
 }  // namespace
 
 void MainWindow::resolveInputIndicators() {
-    indicatedInputs = 0;
+    inputView.indicated = 0;
     for (int n = 0; n < inputs::kIndicatedInputs; ++n) {
         QPushButton *b =
             ui->page1->findChild<QPushButton *>(QLatin1String(inputs::kIndicatorNames[size_t(n)]));
-        inputIndicators[size_t(n)] = b;
-        if (b) indicatedInputs |= quint64(1) << n;
+        inputView.indicators[size_t(n)] = b;
+        if (b) inputView.indicated |= quint64(1) << n;
     }
 }
 
@@ -42,36 +42,36 @@ void MainWindow::onJoystickEvent(QByteArray data) {
         if (right < rightMin) rightMin = right;
     }
 
-    const quint64 candidates = inputs::indicatedFor(indicatedInputs, ui->cbShifter->isChecked());
+    const quint64 candidates = inputs::indicatedFor(inputView.indicated, ui->cbShifter->isChecked());
     const quint64 bits = inputs::inputBits(payload, 16) & candidates;
     quint64 enabled = 0;
     for (quint64 pending = bits; pending; pending &= pending - 1) {
         const int n = lowestBit(pending);
-        if (inputIndicators[size_t(n)]->isEnabled()) enabled |= quint64(1) << n;
+        if (inputView.indicators[size_t(n)]->isEnabled()) enabled |= quint64(1) << n;
     }
-    const inputs::ReportStep step = inputs::stepReport(bits, candidates, enabled, litInputs);
+    const inputs::ReportStep step = inputs::stepReport(bits, candidates, enabled, inputView.lit);
     const quint64 active = step.active;
 
     releasedInputs.clear();
     const quint64 released = step.released;
-    quint64 touch = released | (active & ~litInputs) | (candidates & ~markedInputs);
-    if (indicatorsDirty) touch = candidates;
+    quint64 touch = released | (active & ~inputView.lit) | (candidates & ~inputView.marked);
+    if (inputView.dirty) touch = candidates;
     for (; touch; touch &= touch - 1) {
         const int n = lowestBit(touch);
         const quint64 bit = quint64(1) << n;
-        QPushButton *indicator = inputIndicators[size_t(n)];
+        QPushButton *indicator = inputView.indicators[size_t(n)];
         if (active & bit) {
             if (indicator->isHidden()) indicator->show();
-            if (!(litInputs & bit)) indicator->setStatusTip(kShow);
+            if (!(inputView.lit & bit)) indicator->setStatusTip(kShow);
         } else {
             if (released & bit) releasedInputs.append(n);
             if (!indicator->isHidden()) indicator->hide();
-            if ((litInputs & bit) || !(markedInputs & bit)) indicator->setStatusTip(kHide);
+            if ((inputView.lit & bit) || !(inputView.marked & bit)) indicator->setStatusTip(kHide);
         }
     }
-    litInputs = step.lit;
-    markedInputs |= candidates;
-    indicatorsDirty = false;
+    inputView.lit = step.lit;
+    inputView.marked |= candidates;
+    inputView.dirty = false;
 
     if (!releasedInputs.isEmpty()) updateEncoderBinding();
 }

@@ -74,7 +74,7 @@ void MainWindow::onSaveColor() {
     }
 
     writeLedTable(true);
-    if (failed || ledSendFailed)
+    if (failed || ledState.sendFailed)
         QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
     else
         QMessageBox::information(this, tr("Success"), tr("LED colors and shifter value saved."));

@@ -6,7 +6,7 @@
 #include "stylecolor.h"
 #include "ui_mainwindow.h"
 
-static_assert(leds::ButtonCount == 45, "ledButtons holds every color button");
+static_assert(leds::ButtonCount == 45, "ledState holds every color button");
 
 namespace {
 leds::LedModel ledModelOf(const QString &deviceName) {
@@ -25,13 +25,13 @@ QColor colorOf(const leds::Rgb &c) { return QColor(c[0], c[1], c[2]); }
 
 QPushButton *MainWindow::ledButton(int id) {
     if (id < 0 || id >= leds::ButtonCount) return nullptr;
-    if (!ledButtonsResolved) {
+    if (!ledState.resolved) {
         for (int i = 0; i < leds::ButtonCount; ++i)
-            ledButtons[size_t(i)] = ui->page2->findChild<QPushButton *>(
+            ledState.buttons[size_t(i)] = ui->page2->findChild<QPushButton *>(
                 QLatin1String(leds::buttonName(leds::Button(i))), Qt::FindDirectChildrenOnly);
-        ledButtonsResolved = true;
+        ledState.resolved = true;
     }
-    return ledButtons[size_t(id)];
+    return ledState.buttons[size_t(id)];
 }
 
 void MainWindow::readLedTable() {
@@ -54,16 +54,16 @@ void MainWindow::readLedTable() {
 }
 
 void MainWindow::writeLedTable(bool store) {
-    ledSendFailed = false;
+    ledState.sendFailed = false;
     const leds::LedModel model = ledModelOf(deviceName);
     const leds::Table table =
         leds::composeTable(model.layout, [this](leds::Button b) { return components(styleColor(ledButton(b), 0)); });
     if (model.layout && model.extraPair != leds::ExtraPairStore::None) writeExtraColours(store, model.extraOrder);
-    if (!leds::writeLedTable(device::Device::instance(), model, table, store)) ledSendFailed = true;
+    if (!leds::writeLedTable(device::Device::instance(), model, table, store)) ledState.sendFailed = true;
 }
 
 void MainWindow::writeExtraColours(bool store, int channelOrder) {
     const leds::Rgb left = components(styleColor(ledButton(leds::XL), channelOrder));
     const leds::Rgb right = components(styleColor(ledButton(leds::XR), channelOrder));
-    if (!leds::writeExtraColors(device::Device::instance(), left, right, store)) ledSendFailed = true;
+    if (!leds::writeExtraColors(device::Device::instance(), left, right, store)) ledState.sendFailed = true;
 }

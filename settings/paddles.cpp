@@ -20,7 +20,7 @@ quint16 MainWindow::paddleValue() const {
 }
 
 bool MainWindow::paddleLimitsKnown() {
-    if (paddleRecordRead) return true;
+    if (answered.paddleRecord) return true;
     const std::optional<device::PaddleRecord> read = settings::readPaddleRecord(device::Device::instance());
     if (!read) return false;
     // The controls stay as the user left them; the value read is what the
@@ -31,7 +31,7 @@ bool MainWindow::paddleLimitsKnown() {
     leftMax = record.leftMax;
     rightMin = record.rightMin;
     leftMin = record.leftMin;
-    paddleRecordRead = true;
+    answered.paddleRecord = true;
     return true;
 }
 
@@ -48,7 +48,7 @@ void MainWindow::readPaddleRecord() {
     // With no wheel open, zeros stand for every field.
     const std::optional<device::PaddleRecord> read = settings::readPaddleRecord(wheel);
     if (!read && wheel.isOpen()) return;
-    paddleRecordRead = wheel.isOpen();
+    answered.paddleRecord = wheel.isOpen();
     const device::PaddleRecord record = read.value_or(device::PaddleRecord{});
     ui->hsBite->setStatusTip(QString::number(record.value));
     const device::PaddleSetting setting = device::decodePaddleValue(record.value);
@@ -69,7 +69,7 @@ void MainWindow::readClutchEnabled() {
     const std::optional<int32_t> enabled = settings::readSetting(wheel, device::SetClutchEnabled);
     // A box the wheel did not answer for keeps its state; with no wheel it goes off.
     if (enabled || !wheel.isOpen()) {
-        clutchSwitchRead = wheel.isOpen();
+        answered.clutchSwitch = wheel.isOpen();
         // Quietly: onClutchStatus (which reads the paddle record again) runs
         // once, from the call posted below, whether the box changed or not.
         const QSignalBlocker quiet(ui->cbClutch);
@@ -102,7 +102,7 @@ void MainWindow::onSavePageP() {
 
     bool failed = false;
     const quint16 value = paddleValue();
-    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip()) && (pressed || paddleRecordRead)) {
+    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip()) && (pressed || answered.paddleRecord)) {
         // Only a record the wheel took becomes the remembered value, so a
         // later Save tries again. Never one with limits the wheel did not give.
         if (paddleLimitsKnown() &&
@@ -112,10 +112,10 @@ void MainWindow::onSavePageP() {
         else
             failed = true;
     }
-    if ((pressed || shifterSwitchRead) &&
+    if ((pressed || answered.shifterSwitch) &&
         !settings::storeSwitch(wheel, device::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
         failed = true;
-    if ((pressed || clutchSwitchRead) && !settings::storeSwitch(wheel, device::SetClutchEnabled, ui->cbClutch->isChecked()))
+    if ((pressed || answered.clutchSwitch) && !settings::storeSwitch(wheel, device::SetClutchEnabled, ui->cbClutch->isChecked()))
         failed = true;
 
     // The close path stores silently.

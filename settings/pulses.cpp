@@ -52,9 +52,9 @@ bool startCalibration(QPushButton *button, quint32 &min, quint32 &max, Send send
 }  // namespace
 
 void MainWindow::forgetWheelSettings() {
-    paddleRecordRead = false;
-    clutchSwitchRead = false;
-    shifterSwitchRead = false;
+    answered.paddleRecord = false;
+    answered.clutchSwitch = false;
+    answered.shifterSwitch = false;
     // The wheel learns nothing across a reconnection: a calibration begun
     // before it ends without storing anything.
     for (QPushButton *b : {ui->pbCalL, ui->pbCalR, ui->pbBearLCa, ui->pbBearRCa, ui->pbBearExLCa,
@@ -96,7 +96,7 @@ void MainWindow::onSavePageE() {
 
 void MainWindow::onCalibrateL(bool on) {
     const auto openRange = [this] {
-        return paddleRecordRead &&
+        return answered.paddleRecord &&
                settings::writePaddleRecord(device::Device::instance(),
                                            settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
                                            false);
@@ -114,7 +114,7 @@ void MainWindow::onCalibrateL(bool on) {
 
 void MainWindow::onCalibrateR(bool on) {
     const auto openRange = [this] {
-        return paddleRecordRead &&
+        return answered.paddleRecord &&
                settings::writePaddleRecord(device::Device::instance(),
                                            settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
                                            false);

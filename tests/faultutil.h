@@ -146,7 +146,7 @@ inline sim::WheelState ownersWheel(const std::string &name) {
 // readable, which the window allows.
 inline bool linked(TestWindow &w) {
     return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
-           w.eventThread.isRunning() && !w.retryTimer.isActive();
+           w.eventThread.isRunning() && !w.timers.retry.isActive();
 }
 
 inline int opensOf(uint16_t pid) {

@@ -165,7 +165,7 @@ private slots:
         QFETCH(int, nth);
         open("M-ZEN");
         QTRY_VERIFY(tu::connected(*w));
-        w->pollTimer.stop();
+        w->timers.poll.stop();
         w->ui->pbS2->click();
         sim::injectFault(sim::Op(op), nth, sim::Fault::Unplug);
         w->ui->pbSetG->click();

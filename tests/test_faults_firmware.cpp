@@ -73,7 +73,7 @@ private slots:
         QFETCH(int, nth);
         TestWindow &w = open();
         QTRY_VERIFY(tu::connected(w));
-        w.pollTimer.stop();  // only the upload sends
+        w.timers.poll.stop();  // only the upload sends
         const QString path = temp.filePath("fw.bin");
         {
             QFile f(path);
@@ -87,6 +87,7 @@ private slots:
         QVERIFY2(!mentionsSuccess(*sc->boxes), qPrintable(sc->boxes->summary()));
         QVERIFY(sc->boxes->errorShown());
         QCOMPARE(sim::firmwareUploads(kPid), 0);
+        QVERIFY(w.ui->pgUpgrade->isHidden() && w.ui->pbAutoUpgrade->isEnabled());  // ready for another try
 
         // Starts over from a fresh connection, or waits for the wheel.
         if (sim::Fault(fault) == sim::Fault::Unplug) {
@@ -103,7 +104,7 @@ private slots:
     void uploadArrives() {
         TestWindow &w = open();
         QTRY_VERIFY(tu::connected(w));
-        w.pollTimer.stop();
+        w.timers.poll.stop();
         const QString path = temp.filePath("fw.bin");
         {
             QFile f(path);
@@ -138,7 +139,7 @@ private slots:
         QFETCH(bool, backInTime);
         TestWindow &w = open();
         QTRY_VERIFY(tu::connected(w));
-        w.pollTimer.stop();
+        w.timers.poll.stop();
         w.updateFolder = server.base() + "/upgrade/mzen/";
         const QString md5 =
             QString::fromLatin1(QCryptographicHash::hash(fw, QCryptographicHash::Md5).toHex());

@@ -111,7 +111,7 @@ private slots:
         sc->open(page == Colors ? "M-ZEN" : "PQV7");
         TestWindow &w = *sc->w;
         QTRY_VERIFY(tu::connected(w));
-        w.pollTimer.stop();
+        w.timers.poll.stop();
         const sim::WheelState intended = changeAndSave(Page(page), [&] {
             if (fault >= 0) sim::injectFault(sim::Op(op), nth, sim::Fault(fault), arg);
         });
@@ -192,7 +192,7 @@ private slots:
         sc->open("M-ZEN");
         TestWindow &w = *sc->w;
         QTRY_VERIFY(tu::connected(w));
-        w.pollTimer.stop();
+        w.timers.poll.stop();
         // The reader closes the handle; its loss signal stays queued, since
         // the event loop does not run until the Save.
         sim::unplug(kPid);

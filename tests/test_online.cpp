@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(w->ui->lbVersion->text(), QString("Firmware Version:\tMar  7 2024,15:20"));
         w->updateFolder = server.base() + "/upgrade/mzen/";
         w->upgradeThread.finishStepMs = 5;
-        w->pollTimer.stop();
+        w->timers.poll.stop();
         server.files.clear();
         server.files["/upgrade/mzen/fw.bin"] = {fw};
         server.requests.clear();
@@ -100,7 +100,7 @@ private slots:
         QVERIFY(QFile::link(precious, firmware::tempFirmwarePath()));
         serve(versionJson("Mar 7 2024,15:21", md5(fw).toUpper()));
 
-        w->retryTimer.setInterval(100);  // back as soon as the wheel has rebooted
+        w->timers.retry.setInterval(100);  // back as soon as the wheel has rebooted
         auto question = tu::answerBox(QMessageBox::Yes);
         w->ui->pbAutoUpgrade->click();
         QTRY_VERIFY(question->answered());

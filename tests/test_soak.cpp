@@ -38,15 +38,15 @@ private slots:
         int losses = 0, retries = 0, driven = 0, retryWhileOpen = 0;
         QObject counter;
         connect(&w.eventThread, &TarnEvent::deviceDisconnect, &counter, [&] { ++losses; });
-        connect(&w.retryTimer, &QTimer::timeout, &counter, [&] { ++retries; });
+        connect(&w.timers.retry, &QTimer::timeout, &counter, [&] { ++retries; });
         const int runsBefore = ft::opensOf(kPid);
 
         // The retry is 3000 ms; rather than wait for it, run it as soon as
         // the wheel is back, the way it would fire.
         QTimer retry;
         connect(&retry, &QTimer::timeout, &counter, [&] {
-            if (w.retryTimer.isActive() && device::Device::instance().isOpen()) ++retryWhileOpen;
-            if (w.retryTimer.isActive() && sim::isPlugged(kPid)) {
+            if (w.timers.retry.isActive() && device::Device::instance().isOpen()) ++retryWhileOpen;
+            if (w.timers.retry.isActive() && sim::isPlugged(kPid)) {
                 ++driven;
                 w.onInit();
             }

@@ -83,7 +83,7 @@ private slots:
         int opens = 0;
         for (const auto &e : sim::frameLog()) opens += e.op == sim::Op::Open;
         QCOMPARE(opens, 7);  // one pass over the seven product IDs
-        QVERIFY(w->retryTimer.isActive());
+        QVERIFY(w->timers.retry.isActive());
     }
 
     void wrongIdentityKeepsTheAboutPage() {

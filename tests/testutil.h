@@ -31,7 +31,6 @@ public:
     using MainWindow::dragOrigin;
     using MainWindow::eventThread;
     using MainWindow::upgradeThread;
-    using MainWindow::netManager;
     using MainWindow::localServer;
     using MainWindow::leftMin;
     using MainWindow::rightMin;
@@ -46,8 +45,7 @@ public:
     using MainWindow::statusPolling;
     using MainWindow::trayIcon;
     using MainWindow::releasedInputs;
-    using MainWindow::retryTimer;
-    using MainWindow::pollTimer;
+    using MainWindow::timers;
 
     using MainWindow::mousePressEvent;
     using MainWindow::mouseMoveEvent;
@@ -55,31 +53,19 @@ public:
 
     using MainWindow::onClose;
     using MainWindow::onMinimize;
-    using MainWindow::onShowNormal;
     using MainWindow::onTrayActivated;
     using MainWindow::onInit;
     using MainWindow::onJoystickEvent;
     using MainWindow::onDeviceUpdate;
-    using MainWindow::onShifterStatus;
     using MainWindow::onCalibrate;
-    using MainWindow::onUpgrade;
-    using MainWindow::onProgress;
 
     using MainWindow::enterWaitingState;
     using MainWindow::applyModelProfile;
-    using MainWindow::readExtraShiftersEnabled;
-    using MainWindow::readFirmwareVersion;
-    using MainWindow::paddleValue;
-    using MainWindow::writePaddleRecord;
     using MainWindow::readPaddleRecord;
-    using MainWindow::readClutchEnabled;
     using MainWindow::readEncoderPulseWidth;
     using MainWindow::readShifterPulseWidth;
-    using MainWindow::readLedTable;
+    using MainWindow::readFirmwareVersion;
     using MainWindow::writeLedTable;
-    using MainWindow::loadEncoderBinding;
-    using MainWindow::updateEncoderBinding;
-    using MainWindow::resetFirmwarePage;
 
     QWidget *widget(const char *name) const { return findChild<QWidget *>(QLatin1String(name)); }
     QPushButton *button(const char *name) const { return findChild<QPushButton *>(QLatin1String(name)); }
@@ -149,7 +135,7 @@ inline bool connected(TestWindow &w) {
 
 inline bool waiting(TestWindow &w) {
     return !device::Device::instance().isOpen() && w.ui->pbStatus->isVisible() &&
-           w.ui->stackedWidget->currentIndex() == 4 && w.retryTimer.isActive();
+           w.ui->stackedWidget->currentIndex() == 4 && w.timers.retry.isActive();
 }
 
 // Plugs `name` in at `pid`, makes a window and waits until it is connected.

@@ -58,6 +58,11 @@ inline int run() {
     do {                                                                 \
         if (!(cond)) check::fail(__FILE__, __LINE__, #cond);             \
     } while (0)
+// CHECK for one row of a table, named in the failure.
+#define CHECK_FOR(row, cond)                                                              \
+    do {                                                                                  \
+        if (!(cond)) check::fail(__FILE__, __LINE__, std::string(row) + ": " #cond);      \
+    } while (0)
 #define CHECK_EQ(a, b)                                                                   \
     do {                                                                                 \
         const auto va_ = (a);                                                            \

@@ -6,7 +6,6 @@
 
 #include <hidapi/hidapi.h>
 
-#include <thread>
 
 using namespace device;
 using device::Device;
@@ -50,25 +49,6 @@ TEST_CASE("with no wheel open nothing is sent and reads are zero") {
     uint8_t buf[17];
     CHECK(d.readInput(buf, sizeof buf, 0) < 0);
     CHECK(sim::frameLog().empty());
-}
-
-TEST_CASE("identity and records answer as the program decodes them") {
-    fresh("Tarnwell KSTAR2");
-    Answer a;
-    CHECK_EQ(Device::instance().readRecord(RecIdentity, 0, a), 21);
-    bool ok = false;
-    CHECK(identityName(a, &ok) == "Tarnwell KSTAR2");
-    CHECK(ok);
-    Device::instance().readRecord(RecFirmwareVersion, 0, a);
-    CHECK(firmwareVersionText(a) == "\tMar  7 2024,15:20");
-    Device::instance().readRecord(RecPaddle, 0, a);
-    CHECK_EQ(decodePaddleRecord(a).value, uint16_t(5000));
-    CHECK_EQ(decodePaddleRecord(a).leftMax, uint16_t(4096));
-    CHECK_EQ(readSetting(SetEncoderPulse), 100);
-    CHECK_EQ(readSetting(SetClutchEnabled), 1);
-    CHECK_EQ(readSetting(SetExtraShiftersEnabled), 255);
-    Device::instance().readRecord(RecLedBlock0 + 3, 0, a);
-    CHECK(std::all_of(a.begin() + 2, a.end() - 1, [](uint8_t b) { return b == 0xFF; }));
 }
 
 TEST_CASE("stored values survive a reconnection, applied ones do not") {
@@ -169,53 +149,16 @@ TEST_CASE("input reports arrive one per change, in order") {
     CHECK_EQ(d.readInput(buf, sizeof buf, 20), 0);
 }
 
-TEST_CASE("firmware blocks are placed by number and the wheel reboots") {
-    fresh();
-    sim::setRebootTime(std::chrono::milliseconds(50));
-    std::vector<uint8_t> img(1000);
-    for (size_t i = 0; i < img.size(); ++i) img[i] = uint8_t(i ^ 0x5A);
-    Frame f{};
-    // Out of order on purpose: the wheel places each block by its number.
-    for (size_t off = 992; ; off -= 16) {
-        fillFirmwareBlock(f, img.data(), img.size(), off);
-        CHECK(Device::instance().sendCommand(f) == 20);
-        if (off == 0) break;
-    }
-    makeFinishFrame(f);
-    CHECK(Device::instance().sendCommand(f) == 20);
-    CHECK(sim::firmwareImage(kPid) == img);
-    CHECK_EQ(sim::firmwareUploads(kPid), 1);
-    CHECK(!sim::isPlugged(kPid));
-    uint8_t buf[17];
-    CHECK(Device::instance().readInput(buf, sizeof buf, 10) < 0);
-    Device::instance().close();
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
-    CHECK(sim::isPlugged(kPid));
-    CHECK(Device::instance().open(kVendorId, kPid));
-    Device::instance().close();
-}
-
-TEST_CASE("injected faults") {
+// The wheel operations' tests cover the faults of exchanges and writes.
+TEST_CASE("injected faults of input reads and a pull") {
     fresh();
     Device &d = Device::instance();
-    sim::injectFault(sim::Op::Send, 2, sim::Fault::Fail);
-    CHECK(d.sendCommand(storeLedFrame()) == 20);
-    CHECK(d.sendCommand(storeLedFrame()) < 0);
-    CHECK(d.sendCommand(storeLedFrame()) == 20);
-
-    Answer a;
-    sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, 5);
-    CHECK_EQ(d.readRecord(RecIdentity, 0, a), 5);
-    sim::injectFault(sim::Op::Get, 1, sim::Fault::Fail);
-    CHECK(d.readRecord(RecIdentity, 0, a) < 0);
-    sim::injectFault(sim::Op::Write, 1, sim::Fault::Fail);
-    CHECK(d.writeLedBlock(0, LedBlock{}) < 0);
-
     sim::press(kPid, 5);
     sim::injectFault(sim::Op::Read, 1, sim::Fault::Short, 9);
     uint8_t buf[17];
     CHECK_EQ(d.readInput(buf, sizeof buf, 0), 9);
 
+    Answer a;
     sim::injectFault(sim::Op::Get, 1, sim::Fault::Unplug);
     CHECK(d.readRecord(RecIdentity, 0, a) < 0);
     CHECK(!sim::isPlugged(kPid));

@@ -1,0 +1,319 @@
+// The wheel operations against the simulated wheel: each one's exchanges,
+// frame by frame, and what it reports when the wheel fails, answers short or
+// answers for another record. One table of reads, one of writes, and one
+// test per kind of fault.
+#include "check.h"
+#include "device/models.h"
+#include "device/wheelops.h"
+#include "firmware/firmwareops.h"
+#include "leds/ledops.h"
+#include "settings/settingops.h"
+#include "sim/simwheel.h"
+
+#include <algorithm>
+#include <functional>
+
+using namespace device;
+
+namespace {
+
+constexpr uint16_t kPid = 0x2009;
+using Bytes = std::vector<uint8_t>;
+using Requests = std::vector<std::pair<int, int>>;
+
+Bytes frame(std::initializer_list<int> leading) {
+    Bytes f(20, 0);
+    std::copy(leading.begin(), leading.end(), f.begin());
+    return f;
+}
+
+// A ZORIX (eight LED blocks) holding something other than the factory's.
+void fresh() {
+    Device::instance().close();
+    sim::reset();
+    sim::plug(kPid, "Tarnwell ZORIX");
+    sim::WheelState s = sim::flash(kPid);
+    s.settings[SetEncoderPulse] = 180;
+    s.paddleValue = 15001;
+    s.paddleLimits = {4000, 3900, 10, 20};
+    s.batteryPercent = 57;
+    s.batteryReading = 4299;
+    s.extraColours = {1, 2, 3, 4, 5, 6};
+    for (size_t i = 0; i < s.ledTable.size(); ++i) s.ledTable[i] = uint8_t(i * 7 + 1);
+    sim::setFlash(kPid, s);
+    CHECK(Device::instance().open(kVendorId, kPid));
+}
+
+// Read record requests as (record, sub-index), and every other frame the
+// wheel was sent (failed ones included), in order.
+Requests requests() {
+    Requests out;
+    for (const auto &e : sim::frameLog())
+        if (e.op == sim::Op::Send && e.bytes[1] == CmdReadRecord) out.emplace_back(e.bytes[2], e.bytes[3]);
+    return out;
+}
+std::vector<Bytes> commands() {
+    std::vector<Bytes> out;
+    for (const auto &e : sim::frameLog())
+        if (e.op == sim::Op::Write || (e.op == sim::Op::Send && e.bytes[1] != CmdReadRecord)) out.push_back(e.bytes);
+    return out;
+}
+
+enum Got { Failed, Wrong, Right };
+template <typename T, typename Check>
+Got got(const std::optional<T> &result, Check right) {
+    return !result ? Failed : right(*result) ? Right : Wrong;
+}
+
+struct ReadOp {
+    const char *name;
+    Requests reads;
+    std::function<Got(Device &)> run;
+};
+
+const std::vector<ReadOp> &readOps() {
+    static const std::vector<ReadOp> ops = {
+        {"identity", {{RecIdentity, 0}},
+         [](Device &d) { return got(readIdentity(d), [](const std::string &n) { return n == "Tarnwell ZORIX"; }); }},
+        {"firmware version", {{RecFirmwareVersion, 0}},
+         [](Device &d) {
+             return got(readFirmwareVersion(d), [](const std::string &v) { return v == "\tMar  7 2024,15:20"; });
+         }},
+        {"power status", {{RecPower, 0}},
+         [](Device &d) {
+             return got(readPowerStatus(d),
+                        [](const PowerStatus &p) { return p.percent == 57 && p.reading == 4299 && p.link == 1; });
+         }},
+        {"extra colors", {{RecExtraColors, 0}},
+         [](Device &d) {
+             return got(readExtraColors(d), [](const ExtraColors &e) {
+                 return e.present && e.extra1 == std::array<uint8_t, 3>{1, 2, 3} &&
+                        e.extra2 == std::array<uint8_t, 3>{4, 5, 6};
+             });
+         }},
+        {"setting", {{RecSetting, SetEncoderPulse}},
+         [](Device &d) { return got(settings::readSetting(d, SetEncoderPulse), [](int32_t v) { return v == 180; }); }},
+        {"paddle record", {{RecPaddle, 0}},
+         [](Device &d) {
+             return got(settings::readPaddleRecord(d), [](const PaddleRecord &r) {
+                 return r.value == 15001 && r.rightMax == 4000 && r.leftMax == 3900 && r.rightMin == 10 &&
+                        r.leftMin == 20;
+             });
+         }},
+        // The clutches are on already: read, nothing written.
+        {"switch as it is", {{RecSetting, SetClutchEnabled}},
+         [](Device &d) { return settings::storeSwitch(d, SetClutchEnabled, true) ? Right : Failed; }},
+        {"LED table", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}},
+         [](Device &d) {
+             const leds::TableRead r = leds::readLedTable(d, ledModelFor("ZORIX"));
+             if (!r.complete()) return Failed;
+             return r.blocks == 8 && Bytes(r.table.begin(), r.table.end()) == sim::flash(kPid).ledTable ? Right : Wrong;
+         }},
+    };
+    return ops;
+}
+
+struct WriteOp {
+    const char *name;
+    int reads;                  // Read records before its first frame
+    std::vector<Bytes> frames;  // what the wheel receives, in order
+    bool stopsAtFailure;        // else every frame goes out even after one failed
+    std::function<bool(Device &)> run;
+};
+
+const leds::Table kTable = [] {
+    leds::Table t;
+    for (size_t i = 0; i < t.size(); ++i) t[i] = uint8_t(i * 5 + 3);
+    return t;
+}();
+std::vector<Bytes> blocks(std::initializer_list<int> order) {
+    std::vector<Bytes> out;
+    for (int i : order) {
+        Bytes f = frame({3, i});
+        std::copy_n(kTable.begin() + 18 * i, 18, f.begin() + 2);
+        out.push_back(f);
+    }
+    return out;
+}
+
+const Bytes kImage = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
+// A short last block keeps the previous block's bytes; the finish frame keeps all but byte 1.
+std::vector<Bytes> imageFrames() {
+    Bytes first = frame({2, 0x80, 0, 16});
+    std::copy(kImage.begin(), kImage.begin() + 16, first.begin() + 4);
+    Bytes second = first;
+    second[2] = 1;
+    second[3] = 1;
+    second[4] = kImage[16];
+    Bytes finish = second;
+    finish[1] = CmdFinishFirmware;
+    return {first, second, finish};
+}
+
+std::vector<WriteOp> writeOps() {
+    std::vector<Bytes> storedTable = blocks({0, 1, 3, 4, 5, 6, 7, 2});
+    storedTable.push_back(frame({2, 0x0E}));
+    return {
+        {"setting, applied", 0, {frame({2, 0x0C, 0x0A, 60})}, false,
+         [](Device &d) { return settings::writeSetting(d, SetShifterPulse, 60, false); }},
+        {"setting, stored", 0, {frame({2, 0x0C, 0x04, 0xFE, 0xFF, 0xFF, 0xFF, 0xEF})}, false,
+         [](Device &d) { return settings::writeSetting(d, SetEncoderPulse, -2, true); }},
+        // Limits held wider than 16 bits go out as their low 16 bits.
+        {"paddle record", 0, {frame({2, 0x0A, 0x99, 0x3A, 0xEF, 0xA0, 0x0F, 0x3C, 0x0F, 0x0A, 0, 0x14, 0})}, false,
+         [](Device &d) {
+             return settings::writePaddleRecord(d, settings::paddleRecord(15001, 0x10FA0, 3900, 10, 20), true);
+         }},
+        {"shifter calibration start", 0, {frame({2, 0x0C, 0x03})}, false,
+         [](Device &d) { return settings::startShifterCalibration(d, SetLeftShifterCal); }},
+        {"shifter calibration finish", 0, {frame({2, 0x0C, 0x07, 0xFF, 0xFF, 0xFF, 0xFF, 0xEF})}, false,
+         [](Device &d) { return settings::finishShifterCalibration(d, SetExtraRightShifterCal); }},
+        {"switch changed", 1, {frame({2, 0x0C, 0x09, 1, 0, 0, 0, 0xEF})}, false,
+         [](Device &d) { return settings::storeSwitch(d, SetExtraShiftersEnabled, true); }},
+        {"extra colors", 0, {frame({2, 0x11, 0xEF, 1, 2, 3, 4, 5, 6})}, false,
+         [](Device &d) { return leds::writeExtraColors(d, {1, 2, 3}, {4, 5, 6}, true); }},
+        {"LED table, applied", 0, blocks({0, 1, 3, 2}), false,
+         [](Device &d) { return leds::writeLedTable(d, ledModelFor("M-ZEN"), kTable, false); }},
+        {"LED table, stored", 0, storedTable, false,
+         [](Device &d) { return leds::writeLedTable(d, ledModelFor("ZORIX"), kTable, true); }},
+        {"clear flash", 0, {frame({2, 0x0C, 0x10})}, false, [](Device &d) { return firmware::clearFlash(d); }},
+        {"firmware image", 0, imageFrames(), true,
+         [](Device &d) { return firmware::uploadImage(d, kImage, nullptr); }},
+        {"empty firmware image", 0, {frame({2, CmdFinishFirmware})}, true,
+         [](Device &d) { return firmware::uploadImage(d, {}, nullptr); }},
+    };
+}
+
+}  // namespace
+
+TEST_CASE("every read asks for its record and decodes the answer") {
+    for (const ReadOp &op : readOps()) {
+        fresh();
+        sim::clearLog();
+        CHECK_FOR(op.name, op.run(Device::instance()) == Right);
+        CHECK_FOR(op.name, requests() == op.reads);
+        CHECK_FOR(op.name, commands().empty());
+    }
+}
+
+TEST_CASE("a read whose send or get fails says so") {
+    const std::pair<sim::Op, sim::Fault> faults[] = {
+        {sim::Op::Send, sim::Fault::Fail}, {sim::Op::Get, sim::Fault::Fail}, {sim::Op::Get, sim::Fault::Unplug}};
+    for (const ReadOp &op : readOps()) {
+        for (const auto &[call, fault] : faults) {
+            fresh();
+            sim::injectFault(call, 1, fault);
+            CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
+        }
+    }
+}
+
+TEST_CASE("a read takes a whole answer, not one byte less") {
+    for (const ReadOp &op : readOps()) {
+        const int whole = int(answerLength(uint8_t(op.reads[0].first)));
+        fresh();
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, whole - 1);
+        CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
+        fresh();
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, whole);
+        CHECK_FOR(op.name, op.run(Device::instance()) != Failed);
+    }
+}
+
+TEST_CASE("a read refuses an answer for another record or sub-index") {
+    for (const ReadOp &op : readOps()) {
+        fresh();
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::Stray, 1);
+        CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
+        if (op.reads[0].first != RecSetting) continue;
+        fresh();
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::Stray, 2);
+        CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
+    }
+}
+
+TEST_CASE("an LED table read tells which block failed") {
+    for (int failed = 0; failed < 8; ++failed) {
+        fresh();
+        sim::injectFault(sim::Op::Get, failed + 1, sim::Fault::Fail);
+        const leds::TableRead r = leds::readLedTable(Device::instance(), ledModelFor("ZORIX"));
+        CHECK_EQ(r.blocks, 8);
+        for (int b = 0; b < 8; ++b) CHECK(r.answered[size_t(b)] == (b != failed));
+    }
+}
+
+TEST_CASE("every write sends its frames and says the wheel took them") {
+    for (const WriteOp &op : writeOps()) {
+        fresh();
+        sim::clearLog();
+        CHECK_FOR(op.name, op.run(Device::instance()));
+        CHECK_FOR(op.name, commands() == op.frames);
+        CHECK_FOR(op.name, requests().size() == size_t(op.reads));
+    }
+}
+
+TEST_CASE("a frame the wheel does not take fails the write") {
+    for (const WriteOp &op : writeOps()) {
+        for (size_t k = 0; k < op.frames.size(); ++k) {
+            // The k-th frame's place among the calls of its kind.
+            const sim::Op call = op.frames[k][0] == kLedReport ? sim::Op::Write : sim::Op::Send;
+            int nth = 1 + (call == sim::Op::Send ? op.reads : 0);
+            for (size_t j = 0; j < k; ++j) nth += (op.frames[j][0] == kLedReport) == (call == sim::Op::Write);
+            fresh();
+            sim::clearLog();
+            sim::injectFault(call, nth, sim::Fault::Fail);
+            CHECK_FOR(op.name, !op.run(Device::instance()));
+            CHECK_FOR(op.name, commands().size() == (op.stopsAtFailure ? k + 1 : op.frames.size()));
+        }
+    }
+}
+
+TEST_CASE("with no wheel every operation fails and nothing is sent") {
+    fresh();
+    Device::instance().close();
+    sim::clearLog();
+    for (const ReadOp &op : readOps()) CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
+    for (const WriteOp &op : writeOps()) CHECK_FOR(op.name, !op.run(Device::instance()));
+    CHECK(sim::frameLog().empty());
+}
+
+TEST_CASE("a switch is written over the answer just read") {
+    fresh();
+    sim::clearLog();
+    sim::injectFault(sim::Op::Get, 1, sim::Fault::NoisyTail, 7);
+    CHECK(settings::storeSwitch(Device::instance(), SetExtraShiftersEnabled, true));
+    const auto log = sim::frameLog();
+    const Bytes answer = log.at(log.size() - 2).bytes;
+    const std::vector<Bytes> sent = commands();
+    CHECK_EQ(sent.size(), size_t(1));
+    CHECK(answer.size() == 21 && std::any_of(answer.begin() + 8, answer.end(), [](uint8_t b) { return b; }));
+    CHECK(std::equal(answer.begin() + 8, answer.begin() + 20, sent.at(0).begin() + 8));
+}
+
+TEST_CASE("an upload reports each progress step once and places the whole image") {
+    std::vector<int> steps;
+    const auto record = [&](int p) { steps.push_back(p); };
+    fresh();
+    CHECK(firmware::uploadImage(Device::instance(), kImage, record));
+    CHECK(steps == (std::vector<int>{0, 90}));
+
+    fresh();
+    steps.clear();
+    Bytes largest(kMaxFirmwareSize);
+    for (size_t i = 0; i < largest.size(); ++i) largest[i] = uint8_t(i * 37 + i / 251);
+    CHECK(firmware::uploadImage(Device::instance(), largest, record));
+    CHECK_EQ(steps.size(), size_t(96));
+    for (size_t i = 0; i < steps.size(); ++i) CHECK_EQ(steps[i], int(i));
+    CHECK(sim::firmwareImage(kPid) == largest);
+}
+
+TEST_CASE("the first wheel in product ID order opens") {
+    Device::instance().close();
+    sim::reset();
+    CHECK(!openWheel(Device::instance()));
+    sim::plug(0x200B, "NVA4");
+    sim::plug(0x2009, "LB370");
+    CHECK(openWheel(Device::instance()) == std::optional<uint16_t>(0x2009));
+    Device::instance().close();
+}
+
+TEST_MAIN()
