@@ -21,6 +21,7 @@ struct Group {
     const char *members[8];  // ends at the first nullptr
 };
 
+// clang-format off
 const Group kGroups[] = {
     {"pbID1", {"pbID1L", "pbID1R"}},
     {"pbID2", {"pbID2L", "pbID2R"}},
@@ -33,6 +34,7 @@ const Group kGroups[] = {
     {"pbJsL", {"pbJsL1", "pbJsL2", "pbJsL3", "pbJsL4", "pbJsLC", "pbJsLL", "pbJsLR"}},
     {"pbJsR", {"pbJsR1", "pbJsR2", "pbJsR3", "pbJsR4", "pbJsRC", "pbJsRL", "pbJsRR"}},
 };
+// clang-format on
 
 std::vector<Placement> expand(std::initializer_list<Placement> spots) {
     std::vector<Placement> out;
@@ -52,6 +54,7 @@ std::vector<Placement> expand(std::initializer_list<Placement> spots) {
 
 // The clutch calibration controls where the form puts them; rows without
 // calibration keep these so the array is never garbage.
+// clang-format off
 constexpr std::array<Placement, 4> kFormCalibration = {{
     {"pgAdcL", 130, 290, kForm},
     {"pbCalL", 150, 305, kForm},
@@ -302,6 +305,7 @@ std::vector<Profile> buildProfiles() {
 
     return rows;
 }
+// clang-format on
 
 }  // namespace
 

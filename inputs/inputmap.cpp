@@ -2,6 +2,7 @@
 
 namespace inputs {
 
+// clang-format off
 const std::array<const char *, kIndicatedInputs> kIndicatorNames = {
     "pbIB1",  "pbISW1", "pbID5L", "pbID5R", "pbID1L", "pbID1R", "pbIB2",   "pbIB6",  "pbJsL1",
     "pbJsL2", "pbJsL3", "pbJsL4", "pbJsLC", "pbJsLL", "pbJsLR", "pbIB5",   "pbID7L", "pbID7R",
@@ -9,6 +10,7 @@ const std::array<const char *, kIndicatedInputs> kIndicatorNames = {
     "pbID4R", "pbIB11", "pbIB12", "pbIBarL", "pbSWR", "pbIB9",  "pbISW2",  "pbID6L", "pbID6R",
     "pbID2L", "pbID2R", "pbIB10", "pbIB13", "pbJsR1", "pbJsR2", "pbJsR3",  "pbJsR4", "pbJsRC",
     "pbJsRL", "pbJsRR", "pbIB14", "pbIExR", "pbIExL", "pbIEbL", "pbIEbR"};
+// clang-format on
 
 uint64_t inputBits(const uint8_t *payload, int size) {
     uint64_t bits = 0;

@@ -44,7 +44,9 @@ inline ReportStep stepReport(uint64_t bits, uint64_t indicated, uint64_t enabled
 }
 
 // The ten encoders as (down, up) input pairs, in look-up order.
+// clang-format off
 constexpr std::array<uint8_t, 20> kEncoderInputs = {2,  3,  4,  5,  13, 14, 16, 17, 18, 19,
                                                     24, 25, 26, 27, 34, 35, 36, 37, 45, 46};
+// clang-format on
 
 }  // namespace inputs

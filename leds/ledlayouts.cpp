@@ -6,6 +6,7 @@
 namespace leds {
 namespace {
 
+// clang-format off
 const char *const kButtonNames[ButtonCount] = {
     "pbB1",  "pbB2",  "pbB3",  "pbB4",  "pbB5",  "pbB6",  "pbB9",  "pbB10", "pbB11", "pbB12",
     "pbB13", "pbB14", "pbD3",  "pbD4",  "pbD13", "pbD16", "pbD23", "pbD26", "pbT1",  "pbT2",
@@ -123,6 +124,7 @@ constexpr std::array<std::array<int, 3>, 6> kChannels = {{
     {2, 0, 1},  // B, R, G
     {2, 1, 0},  // B, G, R
 }};
+// clang-format on
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 namespace leds {
 
 // The 45 colour buttons of the colours page.
+// clang-format off
 enum Button : uint8_t {
     B1, B2, B3, B4, B5, B6, B9, B10, B11, B12, B13, B14,
     D3, D4, D13, D16, D23, D26,
@@ -21,6 +22,7 @@ enum Button : uint8_t {
     ButtonCount,
     NoButton = 0xFF,
 };
+// clang-format on
 
 // Object name of a button in the form ("pbB1" ...); nullptr for NoButton.
 const char *buttonName(Button button);
@@ -39,8 +41,10 @@ using Block = std::array<uint8_t, kBlockBytes>;
 
 // --- levels -------------------------------------------------------------------
 
+// clang-format off
 constexpr std::array<uint8_t, 16> kLevelValues = {0,  4,  9,   17,  28,  39,  53,  69,
                                                   86, 106, 126, 149, 173, 199, 226, 255};
+// clang-format on
 // Smallest level whose value is at least `value` (values past 255 give 15).
 int levelOf(int value);
 

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 
+// clang-format off
 namespace {
 
 const char *const kSidebar =
@@ -224,6 +225,7 @@ private slots:
         QCOMPARE(ui.pgUpgrade->font().pointSize(), 9);
     }
 };
+// clang-format on
 
 ORVANE_TEST_MAIN(FormTest)
 #include "test_form.moc"

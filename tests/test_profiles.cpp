@@ -41,6 +41,7 @@ struct Expected {
     QSet<QString> colorButtons;  // shown, the extra pair included where it shows
 };
 
+// clang-format off
 QList<Expected> expectations() {
     const QSet<QString> allB = range("pbB", 1, 6) + range("pbB", 9, 14);
     const QSet<QString> mzenD = list("pbD", {3, 4, 13, 16, 23, 26});
@@ -67,6 +68,7 @@ QList<Expected> expectations() {
          allB + list("pbD", {3, 4, 13, 16, 23, 26}) + range("pbT", 1, 11) + range("pbTL", 1, 3) + names({"pbTR2", "pbTR3", "pbXL", "pbXR"})},
     };
 }
+// clang-format on
 
 // Widgets of a page that are shown (not hidden), by prefix.
 QSet<QString> shownWithPrefixes(QWidget *page, std::initializer_list<const char *> prefixes) {

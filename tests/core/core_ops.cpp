@@ -71,6 +71,7 @@ struct ReadOp {
     std::function<Got(Device &)> run;
 };
 
+// clang-format off
 const std::vector<ReadOp> &readOps() {
     static const std::vector<ReadOp> ops = {
         {"identity", {{RecIdentity, 0}},
@@ -112,6 +113,7 @@ const std::vector<ReadOp> &readOps() {
     };
     return ops;
 }
+// clang-format on
 
 struct WriteOp {
     const char *name;
@@ -150,6 +152,7 @@ std::vector<Bytes> imageFrames() {
     return {first, second, finish};
 }
 
+// clang-format off
 std::vector<WriteOp> writeOps() {
     std::vector<Bytes> storedTable = blocks({0, 1, 3, 4, 5, 6, 7, 2});
     storedTable.push_back(frame({2, 0x0E}));
@@ -182,6 +185,7 @@ std::vector<WriteOp> writeOps() {
          [](Device &d) { return firmware::uploadImage(d, {}, nullptr); }},
     };
 }
+// clang-format on
 
 }  // namespace
 
