@@ -109,8 +109,10 @@ private slots:
         // Identity, extra pair flag, four LED blocks, extra colours, paddle
         // record, pulse widths, clutches, firmware version, the paddle record
         // once more for the clutches, power status.
+        // clang-format off
         QCOMPARE(tu::readRequests(), (R{{0x0D, 0}, {0x11, 0}, {0, 0}, {1, 0}, {2, 0}, {3, 0}, {0x11, 0}, {0x0A, 0},
                                         {0x0C, 0x04}, {0x0C, 0x0A}, {0x0C, 0x08}, {0x09, 0}, {0x0A, 0}, {0x0F, 0}}));
+        // clang-format on
         QVERIFY(tu::commands().empty());
     }
 };

@@ -11,12 +11,6 @@ tu::Bytes paddleFrame(uint16_t value, uint8_t store) {
     return tu::frame({0x02, 0x0A, value & 0xFF, value >> 8, store, 0x00, 0x10, 0x00, 0x10});
 }
 
-QString show(const std::vector<tu::Bytes> &frames) {
-    QStringList out;
-    for (const auto &f : frames) out << QString::fromLatin1(tu::hex(f));
-    return out.join(QLatin1Char('\n'));
-}
-
 QString save(TestWindow &w) {
     auto box = tu::answerBox(QMessageBox::Ok);
     w.ui->pbSaveP->click();
@@ -44,8 +38,8 @@ private slots:
         w->ui->hsBite->setValue(12);
         emit w->ui->hsBite->sliderReleased();
         w->ui->rbPadL->click();
-        QCOMPARE(show(tu::commands()),
-                 show({paddleFrame(15001, 0), paddleFrame(11235, 0), paddleFrame(65535, 0),
+        QCOMPARE(tu::show(tu::commands()),
+                 tu::show({paddleFrame(15001, 0), paddleFrame(11235, 0), paddleFrame(65535, 0),
                        paddleFrame(65535, 0), paddleFrame(12, 0)}));
         QCOMPARE(w->ui->lbBite->text(), QStringLiteral("0.12%"));
         QCOMPARE(sim::live(kPid).paddleValue, uint16_t(12));
@@ -87,7 +81,7 @@ private slots:
         // that differs stored.
         sim::clearLog();
         QCOMPARE(save(*w), QStringLiteral("Success/Setting saved."));
-        QCOMPARE(show(tu::commands()), show({tu::frame({0x02, 0x0C, 0x09, 0x01, 0x00, 0x00, 0x00, 0xEF})}));
+        QCOMPARE(tu::show(tu::commands()), tu::show({tu::frame({0x02, 0x0C, 0x09, 0x01, 0x00, 0x00, 0x00, 0xEF})}));
         QCOMPARE(tu::readRequests(), (std::vector<std::pair<int, int>>{{0x0C, 0x09}, {0x0C, 0x08}}));
         QCOMPARE(sim::flash(kPid).settings[0x09], 1);
 
@@ -95,7 +89,7 @@ private slots:
         w->ui->hsBite->setValue(7000);
         sim::clearLog();
         QCOMPARE(save(*w), QStringLiteral("Success/Setting saved."));
-        QCOMPARE(show(tu::commands()), show({paddleFrame(7000, 0xEF)}));
+        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(7000, 0xEF)}));
         QCOMPARE(w->ui->hsBite->statusTip(), QStringLiteral("7000"));
 
         // A failed switch write fails the Save (reads 09, 08, then writes 08).

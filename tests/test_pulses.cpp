@@ -6,12 +6,6 @@ namespace {
 
 constexpr uint16_t kPid = 0x2007;
 
-QString show(const std::vector<tu::Bytes> &frames) {
-    QStringList out;
-    for (const auto &f : frames) out << QString::fromLatin1(tu::hex(f));
-    return out.join(QLatin1Char('\n'));
-}
-
 tu::Bytes settingFrame(int sub, uint32_t value, int store) {
     return tu::frame({0x02, 0x0C, sub, int(value & 0xFF), int((value >> 8) & 0xFF),
                       int((value >> 16) & 0xFF), int(value >> 24), store});
@@ -70,14 +64,14 @@ private slots:
         emit w->ui->hsTrigger->sliderReleased();
         w->ui->hsShifter->setValue(60);
         emit w->ui->hsShifter->sliderReleased();
-        QCOMPARE(show(tu::commands()),
-                 show({settingFrame(0x04, 180, 0x00), settingFrame(0x0A, 60, 0x00)}));
+        QCOMPARE(tu::show(tu::commands()),
+                 tu::show({settingFrame(0x04, 180, 0x00), settingFrame(0x0A, 60, 0x00)}));
         QCOMPARE(sim::live(kPid).settings[0x04], 180);
         QCOMPARE(sim::flash(kPid).settings[0x04], 100);
 
         sim::clearLog();
         QCOMPARE(saveEncoderPage(*w), QStringLiteral("Success/Setting saved."));
-        QCOMPARE(show(tu::commands()), show({settingFrame(0x04, 180, 0xEF)}));
+        QCOMPARE(tu::show(tu::commands()), tu::show({settingFrame(0x04, 180, 0xEF)}));
         QCOMPARE(w->ui->hsTrigger->statusTip(), QStringLiteral("180"));
         QCOMPARE(sim::flash(kPid).settings[0x04], 180);
 
@@ -121,7 +115,7 @@ private slots:
         QCOMPARE(w->rightMax, 2500u);
         w->ui->pbCalR->click();
         QCOMPARE(w->ui->pbCalR->text(), QStringLiteral("CALIBRATE"));
-        QCOMPARE(show(tu::commands()), show({paddleFrame(0x00, {4096, 3900, 0, 200}),
+        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(0x00, {4096, 3900, 0, 200}),
                                              paddleFrame(0xEF, {2500, 3900, 1500, 200})}));
         QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 3900, 1500, 200}));
 
@@ -130,7 +124,7 @@ private slots:
         sim::clearLog();
         w->ui->pbCalL->click();
         w->ui->pbCalL->click();
-        QCOMPARE(show(tu::commands()), show({paddleFrame(0x00, {2500, 4096, 1500, 0}),
+        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(0x00, {2500, 4096, 1500, 0}),
                                              paddleFrame(0xEF, {2500, 4096, 1500, 0})}));
         w->onCalibrate();
         QCOMPARE(w->leftMin, 0u);
@@ -171,7 +165,7 @@ private slots:
                 expected.push_back(settingFrame(c.sub, 0, 0x00));
                 expected.push_back(settingFrame(c.sub, 0xFFFFFFFF, 0xEF));
             }
-            QCOMPARE(show(tu::commands()), show(expected));
+            QCOMPARE(tu::show(tu::commands()), tu::show(expected));
             QCOMPARE(sim::flash(kPid).shifterThresholds[uint8_t(c.sub)], 1000 + c.sub);
         }
 

@@ -79,6 +79,13 @@ inline QByteArray hex(const Bytes &b) {
     return QByteArray(reinterpret_cast<const char *>(b.data()), int(b.size())).toHex(' ');
 }
 
+// Frames one per line, for a comparison that shows where they differ.
+inline QString show(const std::vector<Bytes> &frames) {
+    QStringList out;
+    for (const auto &f : frames) out << QString::fromLatin1(hex(f));
+    return out.join(QLatin1Char('\n'));
+}
+
 // A 20-byte frame: the given leading bytes, zeros after them.
 inline Bytes frame(std::initializer_list<int> leading) {
     Bytes f(20, 0);

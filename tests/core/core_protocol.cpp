@@ -32,8 +32,10 @@ TEST_CASE("paddle values decode at the boundaries") {
     CHECK_EQ(encodePaddleValue(PaddleMode::Right, 10000), uint16_t(20001));
     CHECK_EQ(encodePaddleValue(PaddleMode::Left, 0), uint16_t(0));
 
+    // clang-format off
     const Answer rec = answerWith({{2, 0x10}, {3, 0x27}, {4, 0xEF}, {5, 0x00}, {6, 0x10}, {7, 0x01},
                                    {8, 0x00}, {9, 0x02}, {10, 0x00}, {11, 0x03}, {12, 0x00}});
+    // clang-format on
     const PaddleRecord r = decodePaddleRecord(rec);
     CHECK_EQ(r.value, uint16_t(10000));
     CHECK_EQ(r.rightMax, uint16_t(4096));
