@@ -6,8 +6,7 @@
 
 #include <algorithm>
 
-FramePacer::FramePacer(QWidget *window, int frameMs)
-    : QObject(window), m_window(window), m_frameMs(frameMs) {
+FramePacer::FramePacer(QWidget *window, int frameMs) : QObject(window), m_window(window), m_frameMs(frameMs) {
     m_pending.setSingleShot(true);
     m_pending.setTimerType(Qt::PreciseTimer);
     connect(&m_pending, &QTimer::timeout, this, &FramePacer::release);
@@ -25,8 +24,9 @@ bool FramePacer::eventFilter(QObject *watched, QEvent *event) {
     if (!m_pending.isActive()) {
         // Rounded down: a timer fires up to a millisecond late, so the frame
         // comes one frame after the last at the latest, not later.
-        const qint64 left =
-            m_sinceFrame.isValid() ? (qint64(m_frameMs) * 1000000 - m_sinceFrame.nsecsElapsed()) / 1000000 : 0;
+        const qint64 left = m_sinceFrame.isValid()
+                                ? (qint64(m_frameMs) * 1000000 - m_sinceFrame.nsecsElapsed()) / 1000000
+                                : 0;
         m_pending.start(int(std::max<qint64>(0, left)));
     }
     return true;

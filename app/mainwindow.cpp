@@ -42,10 +42,8 @@ public:
 private:
     static void filter(QtMsgType type, const QMessageLogContext &context, const QString &message) {
         if (type == QtWarningMsg && qstrcmp(context.category, "qt.gui.imageio") == 0) return;
-        if (s_handler)
-            s_handler(type, context, message);
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        if (s_handler) s_handler(type, context, message);
+        else std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
     }
 
     static inline QtMessageHandler s_handler = nullptr;
@@ -53,8 +51,7 @@ private:
 };
 }  // namespace
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), ui(new Ui::MainWindow) {
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow) {
     orvaneInitResources();
     // Frameless before the form exists: changing the flags of a finished
     // window re-creates it and restyles every one of its widgets.
@@ -73,8 +70,8 @@ MainWindow::MainWindow(QWidget *parent)
         connect(b, &QPushButton::clicked, this, &MainWindow::onSidebar);
     for (int id = 0; id < leds::ButtonCount; ++id)
         connect(ledButton(id), &QPushButton::clicked, this, &MainWindow::onColorPick);
-    for (QPushButton *b : {ui->pbSetR, ui->pbSetG, ui->pbSetB, ui->pbSetW, ui->pbSetD, ui->pbSet1,
-                           ui->pbSet2, ui->pbSet3, ui->pbSet4})
+    for (QPushButton *b : {ui->pbSetR, ui->pbSetG, ui->pbSetB, ui->pbSetW, ui->pbSetD, ui->pbSet1, ui->pbSet2,
+                           ui->pbSet3, ui->pbSet4})
         connect(b, &QPushButton::clicked, this, &MainWindow::onSetColor);
     connect(ui->pbSave, &QPushButton::clicked, this, &MainWindow::onSaveColor);
     connect(ui->pbPath, &QPushButton::clicked, this, &MainWindow::onShowPath);
@@ -183,8 +180,7 @@ void MainWindow::onShowNormal() {
 }
 
 void MainWindow::onTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick)
-        QTimer::singleShot(500, this, &MainWindow::onShowNormal);
+    if (reason == QSystemTrayIcon::DoubleClick) QTimer::singleShot(500, this, &MainWindow::onShowNormal);
 }
 
 void MainWindow::onSidebar() {
@@ -202,10 +198,8 @@ void MainWindow::onSidebar() {
 void MainWindow::mousePressEvent(QMouseEvent *event) {
     const QPointF global = event->globalPosition();
     const int distance = int(global.y() - y());
-    if (event->button() == Qt::LeftButton && distance >= 1 && distance <= 49)
-        dragOrigin = global;
-    else
-        dragOrigin = kNoDrag;
+    if (event->button() == Qt::LeftButton && distance >= 1 && distance <= 49) dragOrigin = global;
+    else dragOrigin = kNoDrag;
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent *event) {

@@ -18,7 +18,7 @@ class MainWindow;
 namespace device {
 struct Profile;
 enum class Look;
-}
+}  // namespace device
 class QPushButton;
 
 // The one window and the owner of all state. Each subsystem defines its slots

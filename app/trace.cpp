@@ -27,8 +27,8 @@ void traceFrame(device::TraceKind kind, const uint8_t *data, size_t length, int 
 }  // namespace
 
 QString protocolTraceLine(device::TraceKind kind, const uint8_t *data, size_t length, int result) {
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                     qsizetype(data ? length : 0));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(data ? length : 0));
     QString line = QLatin1String(kindName(kind));
     if (!bytes.isEmpty()) line += QLatin1Char(' ') + QString::fromLatin1(bytes.toHex(' '));
     return line + QLatin1String(" -> ") + QString::number(result);

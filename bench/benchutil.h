@@ -7,12 +7,12 @@
 //   INFO   <platform> <figure> <measured>
 #pragma once
 
+#include <dirent.h>
 #include <algorithm>
-#include <cstdarg>
 #include <chrono>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <dirent.h>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -112,7 +112,9 @@ double percentile(std::vector<T> v, double p) {
     return double(v[lo]) + (double(v[hi]) - double(v[lo])) * (at - double(lo));
 }
 template <typename T>
-double median(const std::vector<T> &v) { return percentile(v, 50); }
+double median(const std::vector<T> &v) {
+    return percentile(v, 50);
+}
 
 inline std::string fmt(const char *format, ...) __attribute__((format(printf, 1, 2)));
 inline std::string fmt(const char *format, ...) {

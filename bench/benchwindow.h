@@ -12,14 +12,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QStackedWidget>
 #include <QTimer>
 
+#include <unistd.h>
 #include <functional>
 #include <memory>
-#include <unistd.h>
 
 class BenchWindow : public MainWindow {
 public:

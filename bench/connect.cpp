@@ -25,7 +25,8 @@ std::vector<Mark> marks;
 void stamp(device::TraceKind kind, const uint8_t *data, size_t length, int) {
     if (kind == device::TraceKind::Read) return;
     std::lock_guard<std::mutex> lock(marksLock);
-    marks.push_back({bench::nowNs(), kind, length > 1 ? data[1] : uint8_t(0), length > 2 ? data[2] : uint8_t(0)});
+    marks.push_back(
+        {bench::nowNs(), kind, length > 1 ? data[1] : uint8_t(0), length > 2 ? data[2] : uint8_t(0)});
 }
 
 bool isRequest(const Mark &m, uint8_t record) {
@@ -72,10 +73,10 @@ Timing connectTo(BenchWindow &w, const device::Profile &p) {
         marks.clear();
     }
     int64_t shownAt = 0;
-    const auto shown = QObject::connect(w.ui->stackedWidget, &QStackedWidget::currentChanged, &w,
-                                        [&](int index) {
-                                            if (index == 0) shownAt = bench::nowNs();
-                                        });
+    const auto shown =
+        QObject::connect(w.ui->stackedWidget, &QStackedWidget::currentChanged, &w, [&](int index) {
+            if (index == 0) shownAt = bench::nowNs();
+        });
     auto powerRead = [&] {
         std::lock_guard<std::mutex> lock(marksLock);
         for (const Mark &m : marks)
@@ -95,9 +96,8 @@ Timing connectTo(BenchWindow &w, const device::Profile &p) {
         return end;
     };
     const int64_t identity = first([](const Mark &m) { return isRequest(m, device::RecIdentity); });
-    const int64_t identityAnswer = first([](const Mark &m) {
-        return m.kind == device::TraceKind::Get && m.command == device::RecIdentity;
-    });
+    const int64_t identityAnswer = first(
+        [](const Mark &m) { return m.kind == device::TraceKind::Get && m.command == device::RecIdentity; });
     const int64_t ledRead = first([](const Mark &m) { return isRequest(m, device::RecLedBlock0); });
     const int64_t paddle = first([](const Mark &m) { return isRequest(m, device::RecPaddle); });
     return {bench::ms(end - start), bench::ms(identity - start), bench::ms(ledRead - identityAnswer),
@@ -134,17 +134,16 @@ int main(int argc, char *argv[]) {
         for (const sim::LogEntry &e : sim::frameLog()) {
             if (e.op == sim::Op::Send && e.bytes.size() > 3 && e.bytes[1] == device::CmdReadRecord)
                 reads.emplace_back(e.bytes[2], e.bytes[3]);
-            else if (e.op == sim::Op::Send || e.op == sim::Op::Write)
-                ++commands;
-            else if (e.op == sim::Op::Get)
-                ++answers;
+            else if (e.op == sim::Op::Send || e.op == sim::Op::Write) ++commands;
+            else if (e.op == sim::Op::Get) ++answers;
         }
         auto needed = neededReads(p);
         auto sorted = reads;
         std::sort(needed.begin(), needed.end());
         std::sort(sorted.begin(), sorted.end());
         std::string list;
-        for (const auto &r : reads) list += bench::fmt("%s%02x/%02x", list.empty() ? "" : " ", r.first, r.second);
+        for (const auto &r : reads)
+            list += bench::fmt("%s%02x/%02x", list.empty() ? "" : " ", r.first, r.second);
         bench::result(platform, std::string("4. Connection exchanges, ") + p.modelString,
                       bench::fmt("%zu reads, no commands", needed.size()),
                       bench::fmt("%zu reads (%d answered), %d commands", reads.size(), answers, commands),
@@ -172,10 +171,10 @@ int main(int argc, char *argv[]) {
         bench::result(platform, std::string("4. Connection time, ") + p.modelString, "<= 50 ms",
                       bench::fmt("%.2f ms median, %.2f ms worst of %d", med(&Timing::total), worst, rounds),
                       med(&Timing::total) <= 50);
-        bench::info(platform, std::string("4. Connection parts, ") + p.modelString,
-                    bench::fmt("open %.2f, identity+profile %.2f, LED table %.2f, rest %.2f ms",
-                               med(&Timing::open), med(&Timing::profile), med(&Timing::leds),
-                               med(&Timing::rest)));
+        bench::info(
+            platform, std::string("4. Connection parts, ") + p.modelString,
+            bench::fmt("open %.2f, identity+profile %.2f, LED table %.2f, rest %.2f ms", med(&Timing::open),
+                       med(&Timing::profile), med(&Timing::leds), med(&Timing::rest)));
     }
     return 0;
 }

@@ -40,19 +40,17 @@ int main(int argc, char *argv[]) {
     w->onJoystickEvent(still);
 
     const double unchanged = perCall(batches, 100000, [&](int) { w->onJoystickEvent(still); });
-    const double oneIndicator =
-        perCall(batches, 10000, [&](int i) { w->onJoystickEvent(i % 2 ? on : off); });
+    const double oneIndicator = perCall(batches, 10000, [&](int i) { w->onJoystickEvent(i % 2 ? on : off); });
     // Both paddle bars move, nothing else: the bars' repaint is the cost here.
     QByteArray moving[2] = {payload(1000, 3000, 0), payload(1100, 2900, 0)};
-    const double paddles =
-        perCall(batches, 10000, [&](int i) { w->onJoystickEvent(moving[i % 2]); });
+    const double paddles = perCall(batches, 10000, [&](int i) { w->onJoystickEvent(moving[i % 2]); });
     // What the live stream sends: both paddles and one input change.
     QByteArray live[2] = {payload(1000, 3000, 1ull << 32), payload(1100, 2900, 0)};
     const double both = perCall(batches, 10000, [&](int i) { w->onJoystickEvent(live[i % 2]); });
     bench::spin(50);
 
-    bench::result(platform, "3. Per report, nothing changes", "<= 1 us", bench::fmt("%.3f us", unchanged / 1000),
-                  unchanged <= 1000);
+    bench::result(platform, "3. Per report, nothing changes", "<= 1 us",
+                  bench::fmt("%.3f us", unchanged / 1000), unchanged <= 1000);
     bench::result(platform, "3. Per report, one indicator changes", "<= 10 us",
                   bench::fmt("%.3f us", oneIndicator / 1000), oneIndicator <= 10000);
     bench::info(platform, "3. Per report, both paddle bars move", bench::fmt("%.3f us", paddles / 1000));

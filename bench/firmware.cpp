@@ -79,8 +79,9 @@ int main(int argc, char *argv[]) {
         QFile::remove(path);
 
         const std::vector<uint8_t> got = sim::firmwareImage(bench::kPid);
-        const bool same = got.size() == size_t(image.size()) &&
-                          std::equal(got.begin(), got.end(), reinterpret_cast<const uint8_t *>(image.constData()));
+        const bool same =
+            got.size() == size_t(image.size()) &&
+            std::equal(got.begin(), got.end(), reinterpret_cast<const uint8_t *>(image.constData()));
         if (!t3 || !same || blocks != int(device::kMaxFirmwareSize / 16)) allWritten = false;
         if (run == 0) continue;  // warm-up
         digest.push_back(bench::ms(t1 - t0));

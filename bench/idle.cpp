@@ -84,17 +84,19 @@ int main(int argc, char *argv[]) {
     // Ten read time-outs a second; what one costs is this machine's price of
     // a thread waking from sleep, as the floor's waker shows.
     const double readerPercent = 100.0 * double(reader) / double(wall);
-    bench::info(platform, "5. Idle: CPU by thread",
-                bench::fmt("reader %.3f %% (%.0f us a 100 ms read time-out), GUI %.3f %%, rest %.3f %%; "
-                           "the floor's waker %.0f us a 100 ms wait",
-                           readerPercent, bench::us(reader) / (seconds * 10.0), 100.0 * double(gui) / double(wall),
-                           100.0 * double(std::max<int64_t>(0, cpu - gui - reader)) / double(wall), floor.usPerWait));
+    bench::info(
+        platform, "5. Idle: CPU by thread",
+        bench::fmt("reader %.3f %% (%.0f us a 100 ms read time-out), GUI %.3f %%, rest %.3f %%; "
+                   "the floor's waker %.0f us a 100 ms wait",
+                   readerPercent, bench::us(reader) / (seconds * 10.0), 100.0 * double(gui) / double(wall),
+                   100.0 * double(std::max<int64_t>(0, cpu - gui - reader)) / double(wall), floor.usPerWait));
     // Caches may let go of memory along the way (the pixmap cache drops an
     // unused picture after a while); growth is measured from the lowest point.
     const long long sinceLowest = heapGrowth - heapLowest;
-    bench::result(platform, "5. Idle: memory growth", "none (heap in use, RSS)",
-                  bench::fmt("heap %+lld B (%+lld B since its lowest, %+.0f B per 10 min), RSS %+ld kB in %d s",
-                             heapGrowth, sinceLowest, double(sinceLowest) * 600.0 / seconds, rssGrowth, seconds),
-                  sinceLowest <= 1024 && rssGrowth <= 64);
+    bench::result(
+        platform, "5. Idle: memory growth", "none (heap in use, RSS)",
+        bench::fmt("heap %+lld B (%+lld B since its lowest, %+.0f B per 10 min), RSS %+ld kB in %d s",
+                   heapGrowth, sinceLowest, double(sinceLowest) * 600.0 / seconds, rssGrowth, seconds),
+        sinceLowest <= 1024 && rssGrowth <= 64);
     return 0;
 }

@@ -34,7 +34,8 @@ int main(int argc, char *argv[]) {
 
     for (const device::Profile &p : device::profiles()) {
         if (!p.colorsPage) continue;
-        auto w = bench::connectedWindow(p.modelString, [] { device::Device::instance().setTraceHook(&stamp); });
+        auto w =
+            bench::connectedWindow(p.modelString, [] { device::Device::instance().setTraceHook(&stamp); });
         platform = bench::platform();
         w->ui->pbS2->click();
         bench::spin(50);
@@ -77,10 +78,11 @@ int main(int argc, char *argv[]) {
             bench::spin(5);
         }
         const double m = bench::median(latency);
-        bench::result(platform, std::string("6. LED write, ") + p.modelString, "<= 2 ms",
-                      bench::fmt("%.3f ms median, %.3f ms worst (%zu frames a pick%s)", m,
-                                 bench::percentile(latency, 100), expected, complete ? "" : ", FRAMES MISSING"),
-                      m <= 2 && complete);
+        bench::result(
+            platform, std::string("6. LED write, ") + p.modelString, "<= 2 ms",
+            bench::fmt("%.3f ms median, %.3f ms worst (%zu frames a pick%s)", m,
+                       bench::percentile(latency, 100), expected, complete ? "" : ", FRAMES MISSING"),
+            m <= 2 && complete);
     }
     return 0;
 }

@@ -100,8 +100,7 @@ bool shows(BenchWindow &w, uint32_t seq) {
         return false;
     }
     for (int input : kInputs) {
-        const auto *b =
-            w.findChild<QPushButton *>(QLatin1String(inputs::kIndicatorNames[size_t(input)]));
+        const auto *b = w.findChild<QPushButton *>(QLatin1String(inputs::kIndicatorNames[size_t(input)]));
         if (!b || b->isHidden() != !(s.bits >> input & 1)) {
             std::fprintf(stderr, "report %u: the indicator of input %d is wrong\n", seq, input);
             return false;
@@ -128,7 +127,7 @@ public:
     std::atomic<uint32_t> lastDone{0};
     int64_t frames = 0;
     std::vector<int64_t> frameTimes;  // from a frame's first paint event to the loop moving on
-    uint32_t awaited = 0;  // report whose frame is awaited, 0 for none
+    uint32_t awaited = 0;             // report whose frame is awaited, 0 for none
     int64_t shownAt = 0;
     bool shownRight = false;
 
@@ -286,13 +285,14 @@ int main(int argc, char *argv[]) {
     // onJoystickEvent for the same report.
     QEventLoop *waiting = nullptr;
     uint32_t quitAt = 0;
-    const auto stamping = QObject::connect(&w->eventThread, &TarnEvent::eventTrigger, w.get(), [&](const QByteArray &data) {
-        const int64_t now = bench::nowNs();
-        const uint32_t seq = sequenceOf(reinterpret_cast<const uint8_t *>(data.constData()));
-        if (seq > 0 && seq <= total) done[seq].store(now, std::memory_order_relaxed);
-        watcher.lastDone = seq;
-        if (waiting && seq == quitAt) waiting->quit();
-    });
+    const auto stamping =
+        QObject::connect(&w->eventThread, &TarnEvent::eventTrigger, w.get(), [&](const QByteArray &data) {
+            const int64_t now = bench::nowNs();
+            const uint32_t seq = sequenceOf(reinterpret_cast<const uint8_t *>(data.constData()));
+            if (seq > 0 && seq <= total) done[seq].store(now, std::memory_order_relaxed);
+            watcher.lastDone = seq;
+            if (waiting && seq == quitAt) waiting->quit();
+        });
 
     // --- a steady stream: one report a millisecond --------------------------
     sim::sendRawReport(bench::kPid, reportOf(0));  // makes the reader known; not counted
@@ -398,25 +398,27 @@ int main(int argc, char *argv[]) {
                   lastShownMs <= 17 && worstBurst <= 17 && lastShownRight && burstsRight);
     bench::result(platform, "2. Live input: queue latency p50", "<= 0.5 ms", bench::fmt("%.3f ms", p50),
                   p50 <= 0.5);
-    bench::result(platform, "2. Live input: queue latency p99", "<= 2 ms", bench::fmt("%.3f ms", p99), p99 <= 2);
+    bench::result(platform, "2. Live input: queue latency p99", "<= 2 ms", bench::fmt("%.3f ms", p99),
+                  p99 <= 2);
     bench::result(platform, "2. Live input: CPU of the whole process", "<= 5 % of one core",
-                  bench::fmt("%.2f %% (median of %d turns of %u s at 1000 reports/s; floor %.2f %%)", cpuPercent,
-                             kTurns, perTurn / 1000, bench::median(floorWhole)),
+                  bench::fmt("%.2f %% (median of %d turns of %u s at 1000 reports/s; floor %.2f %%)",
+                             cpuPercent, kTurns, perTurn / 1000, bench::median(floorWhole)),
                   cpuPercent <= 5);
     auto range = [](const std::vector<double> &v) {
-        return bench::fmt("%.2f-%.2f %%", *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+        return bench::fmt("%.2f-%.2f %%", *std::min_element(v.begin(), v.end()),
+                          *std::max_element(v.begin(), v.end()));
     };
     bench::info(platform, "2. Live input: CPU of the turns, lowest to highest",
                 bench::fmt("Orvane %s, floor %s", range(whole).c_str(), range(floorWhole).c_str()));
     bench::result(platform, "2. Live input: frames painted per second", "<= 63 (one a 16 ms frame)",
                   bench::fmt("%.1f", framesPerSecond), framesPerSecond <= 63);
-    bench::info(platform, "2. Live input: time to paint a frame, median",
-                bench::fmt("%.3f ms", frameMs));
+    bench::info(platform, "2. Live input: time to paint a frame, median", bench::fmt("%.3f ms", frameMs));
     bench::info(platform, "2. Live input: queue latency max",
                 bench::fmt("%.3f ms", bench::percentile(latency, 100) / 1e6));
-    bench::info(platform, "2. Live input: CPU by thread (medians)",
-                bench::fmt("GUI %.2f %%, reader %.2f %%, simulated wheel's sender %.2f %%, rest %.2f %%",
-                           bench::median(gui), bench::median(read), bench::median(send), bench::median(rest)));
+    bench::info(
+        platform, "2. Live input: CPU by thread (medians)",
+        bench::fmt("GUI %.2f %%, reader %.2f %%, simulated wheel's sender %.2f %%, rest %.2f %%",
+                   bench::median(gui), bench::median(read), bench::median(send), bench::median(rest)));
     bench::info(platform, "2. Live input: the floor's CPU by thread (medians)",
                 bench::fmt("GUI %.2f %%, reader %.2f %%, sender %.2f %%", bench::median(floorGui),
                            bench::median(floorRead), bench::median(floorSend)));

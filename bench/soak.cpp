@@ -75,15 +75,17 @@ int main(int argc, char *argv[]) {
     long long lowest = 0;
     for (const auto &sample : samples) lowest = std::min(lowest, sample.second);
     const long long sinceLowest = heapGrowth - lowest;
-    const long long secondHalf = samples.size() > 2 ? heapGrowth - samples[samples.size() / 2 - 1].second : heapGrowth;
+    const long long secondHalf =
+        samples.size() > 2 ? heapGrowth - samples[samples.size() / 2 - 1].second : heapGrowth;
     std::string trend;
     for (const auto &s : samples) trend += bench::fmt("%s%+lld", trend.empty() ? "" : " ", s.second);
-    bench::result(platform, "8. Soak: memory growth over an hour of reports", "none (heap in use, RSS)",
-                  bench::fmt("heap %+lld B over the second half (%+lld B since its lowest), RSS %+ld kB, "
-                             "after %llu reports (%.0f s, %.0fx real time)",
-                             secondHalf, sinceLowest, rssGrowth, (unsigned long long)done.load(), seconds,
-                             double(total) / 1000 / seconds),
-                  secondHalf <= 32 * 1024 && sinceLowest <= 64 * 1024 && rssGrowth <= 1024 && done.load() == total);
+    bench::result(
+        platform, "8. Soak: memory growth over an hour of reports", "none (heap in use, RSS)",
+        bench::fmt("heap %+lld B over the second half (%+lld B since its lowest), RSS %+ld kB, "
+                   "after %llu reports (%.0f s, %.0fx real time)",
+                   secondHalf, sinceLowest, rssGrowth, (unsigned long long)done.load(), seconds,
+                   double(total) / 1000 / seconds),
+        secondHalf <= 32 * 1024 && sinceLowest <= 64 * 1024 && rssGrowth <= 1024 && done.load() == total);
     bench::info(platform, "8. Soak: heap in use at each tenth of the run (B, from the warm-up)", trend);
     return 0;
 }

@@ -138,8 +138,9 @@ int main(int argc, char *argv[]) {
                   bench::fmt("<= 1.5 x floor (%.1f MB)", 1.5 * fKb / 1024),
                   bench::fmt("%.1f MB = %.2f x floor %.1f MB", oKb / 1024, oKb / fKb, fKb / 1024),
                   oKb <= 1.5 * fKb);
-    bench::info(platform, "1. Start-up: Orvane time min / max",
-                bench::fmt("%.1f / %.1f ms", bench::percentile(orvaneMs, 0), bench::percentile(orvaneMs, 100)));
+    bench::info(
+        platform, "1. Start-up: Orvane time min / max",
+        bench::fmt("%.1f / %.1f ms", bench::percentile(orvaneMs, 0), bench::percentile(orvaneMs, 100)));
     bench::info(platform, "1. Start-up: floor time min / max",
                 bench::fmt("%.1f / %.1f ms", bench::percentile(floorMs, 0), bench::percentile(floorMs, 100)));
     auto marks = [](const Phases &list, double painted) {

@@ -61,9 +61,8 @@ void MainWindow::enterWaitingState() {
     for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4}) b->setEnabled(false);
     QTimer::singleShot(0, ui->pbS5, &QPushButton::click);
     ui->pbStatus->show();
-    for (QWidget *w : std::initializer_list<QWidget *>{ui->lbEnc, ui->hsTrigger, ui->lbTrigger,
-                                                      ui->pbSaveEnc, ui->pbCalL, ui->pgAdcR,
-                                                      ui->pbCalR, ui->pgAdcL})
+    for (QWidget *w : std::initializer_list<QWidget *>{ui->lbEnc, ui->hsTrigger, ui->lbTrigger, ui->pbSaveEnc,
+                                                       ui->pbCalL, ui->pgAdcR, ui->pbCalR, ui->pgAdcL})
         w->hide();
     ui->lbVersion->hide();
     resetFirmwarePage();

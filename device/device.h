@@ -59,8 +59,8 @@ private:
     void endRead();
     void trace(TraceKind kind, const uint8_t *data, size_t length, int result) const;
 
-    mutable std::mutex m_io;     // exchanges, writes, open, close
-    std::mutex m_users;          // guards m_readers / m_closing
+    mutable std::mutex m_io;  // exchanges, writes, open, close
+    std::mutex m_users;       // guards m_readers / m_closing
     std::condition_variable m_readersDone;
     int m_readers = 0;
     bool m_closing = false;

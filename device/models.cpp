@@ -331,12 +331,9 @@ std::vector<const Profile *> matchingProfiles(const char *wheelName) {
 Size lookSize(Look look) {
     switch (look) {
     case Look::BlueDot:
-    case Look::WhiteDot:
-        return {24, 24};
-    case Look::WhiteSquare:
-        return {12, 12};
-    case Look::Form:
-        break;
+    case Look::WhiteDot: return {24, 24};
+    case Look::WhiteSquare: return {12, 12};
+    case Look::Form: break;
     }
     return {0, 0};
 }
@@ -352,8 +349,7 @@ const char *lookStyle(Look look) {
     case Look::WhiteSquare:
         return "QPushButton {border-radius: 4px; background-color: rgb(255,255,255); "
                "border: 1px solid white; color: white;}";
-    case Look::Form:
-        break;
+    case Look::Form: break;
     }
     return nullptr;
 }

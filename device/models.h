@@ -35,17 +35,17 @@ struct Profile {
     const char *title;         // nullptr: "TARNWELL " + the wheel's name
     int iconX;                 // x of the header logo while this row applies
     bool colorsPage;
-    bool clutchControls;       // cbClutch and gpClutch
-    bool extraShifters;        // cbShifter shown and read back from the wheel
+    bool clutchControls;  // cbClutch and gpClutch
+    bool extraShifters;   // cbShifter shown and read back from the wheel
     Calibration calibration;
     ExtraPairButtons extraPairButtons;
     bool statusPolling;
-    leds::LedModel led;  // LED layout, table blocks, where the extra pair's colours live
-    std::array<int, 3> encoderY;           // lbEnc, hsTrigger, lbTrigger (x 290, 309, 330)
-    std::vector<Placement> indicators;     // placed hidden, shown while pressed
+    leds::LedModel led;                 // LED layout, table blocks, where the extra pair's colours live
+    std::array<int, 3> encoderY;        // lbEnc, hsTrigger, lbTrigger (x 290, 309, 330)
+    std::vector<Placement> indicators;  // placed hidden, shown while pressed
     std::array<Placement, 4> calibrationControls;  // pgAdcL, pbCalL, pgAdcR, pbCalR
-    std::array<Placement, 2> extraPairPos;          // pbXL, pbXR for WhenFlagged
-    std::vector<Placement> colorButtons;  // placed shown on the colours page
+    std::array<Placement, 2> extraPairPos;         // pbXL, pbXR for WhenFlagged
+    std::vector<Placement> colorButtons;           // placed shown on the colours page
 };
 
 // In matching order: M-ZEN, PQV7, M-TIDE, LB370, KSTAR2, ZORIX, NVA4.

@@ -57,9 +57,8 @@ void MainWindow::applyModelProfile(const QString &name) {
 
     for (QPushButton *b : {ui->pbS1, ui->pbS2, ui->pbS3, ui->pbS4}) b->setEnabled(true);
 
-    static const QLatin1String prefixes[] = {QLatin1String("pbT"), QLatin1String("pbB"),
-                                             QLatin1String("pbD"), QLatin1String("pbIB"),
-                                             QLatin1String("pbID")};
+    static const QLatin1String prefixes[] = {QLatin1String("pbT"), QLatin1String("pbB"), QLatin1String("pbD"),
+                                             QLatin1String("pbIB"), QLatin1String("pbID")};
     for (QObject *child : ui->page2->children()) {
         const QString childName = child->objectName();
         for (const QLatin1String &prefix : prefixes) {
@@ -73,7 +72,7 @@ void MainWindow::applyModelProfile(const QString &name) {
     }
 
     for (QWidget *w : std::initializer_list<QWidget *>{ui->pbXL, ui->pbXR, ui->pbIExL, ui->pbIExR,
-                                                      ui->cbClutch, ui->gpClutch, ui->cbShifter})
+                                                       ui->cbClutch, ui->gpClutch, ui->cbShifter})
         w->hide();
     onShifterStatus();
     for (QWidget *w : std::initializer_list<QWidget *>{ui->pgAdcL, ui->pbCalL, ui->pgAdcR, ui->pbCalR})
@@ -84,9 +83,7 @@ void MainWindow::applyModelProfile(const QString &name) {
 }
 
 void MainWindow::applyProfileRow(const device::Profile &row) {
-    auto widget = [this](const char *objectName) {
-        return findChild<QWidget *>(QLatin1String(objectName));
-    };
+    auto widget = [this](const char *objectName) { return findChild<QWidget *>(QLatin1String(objectName)); };
 
     updateFolder = kUpdateBase + QLatin1String(row.updateFolder);
     if (row.title) {
@@ -104,10 +101,8 @@ void MainWindow::applyProfileRow(const device::Profile &row) {
 
     if (row.calibration != device::Calibration::None) {
         for (const device::Placement &p : row.calibrationControls) {
-            if (row.calibration == device::Calibration::Shown)
-                placeShown(widget(p.widget), p.x, p.y, p.look);
-            else
-                placeHidden(widget(p.widget), p.x, p.y, p.look);
+            if (row.calibration == device::Calibration::Shown) placeShown(widget(p.widget), p.x, p.y, p.look);
+            else placeHidden(widget(p.widget), p.x, p.y, p.look);
         }
     }
 

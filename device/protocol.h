@@ -15,8 +15,7 @@ using LedBlock = std::array<uint8_t, 18>;
 
 constexpr uint16_t kVendorId = 0xC872;
 // Product IDs in the order they are tried.
-constexpr std::array<uint16_t, 7> kProductIds = {0x2007, 0x2008, 0x2009, 0x200A,
-                                                 0x200B, 0x200C, 0x200D};
+constexpr std::array<uint16_t, 7> kProductIds = {0x2007, 0x2008, 0x2009, 0x200A, 0x200B, 0x200C, 0x200D};
 
 constexpr uint8_t kCommandReport = 0x02;
 constexpr uint8_t kLedReport = 0x03;
@@ -79,8 +78,7 @@ Frame writeSettingFrame(uint8_t subIndex, int32_t value, bool store);
 // bytes 8.. as they are (the paddle page builds it in the answer just read).
 void writeSettingInto(uint8_t *buf, uint8_t subIndex, int32_t value, bool store);
 Frame storeLedFrame();
-Frame writeExtraFrame(bool store, const std::array<uint8_t, 3> &extra1,
-                      const std::array<uint8_t, 3> &extra2);
+Frame writeExtraFrame(bool store, const std::array<uint8_t, 3> &extra1, const std::array<uint8_t, 3> &extra2);
 // The 20-byte output report for LED colour block `index`.
 Frame ledBlockReport(uint8_t index, const LedBlock &data);
 

@@ -8,9 +8,7 @@
 namespace {
 
 // Powered over USB: by the link, by a reading no battery gives, or full.
-bool onUsbPower(const device::PowerStatus &p) {
-    return p.link == 1 || p.reading > 4299 || p.percent == 100;
-}
+bool onUsbPower(const device::PowerStatus &p) { return p.link == 1 || p.reading > 4299 || p.percent == 100; }
 
 }  // namespace
 

@@ -18,8 +18,8 @@ void TarnEvent::run() {
         if (result < 0) break;
         if (result == 0) continue;
         // Bytes a short report did not fill keep their earlier values.
-        emit eventTrigger(QByteArray(reinterpret_cast<const char *>(buffer) + 1,
-                                     int(device::kInputPayloadSize)));
+        emit eventTrigger(
+            QByteArray(reinterpret_cast<const char *>(buffer) + 1, int(device::kInputPayloadSize)));
     }
     device.close();
     if (!isInterruptionRequested()) emit deviceDisconnect();

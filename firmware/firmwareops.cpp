@@ -4,7 +4,8 @@
 
 namespace firmware {
 
-bool uploadImage(device::Device &wheel, std::vector<uint8_t> image, const std::function<void(int)> &progress) {
+bool uploadImage(device::Device &wheel, std::vector<uint8_t> image,
+                 const std::function<void(int)> &progress) {
     ImageStream stream(std::move(image));
     int last = -1;
     while (stream.next()) {

@@ -69,12 +69,11 @@ void MainWindow::onUpgradeReady() {
         QMessageBox::information(this, tr("Update"), tr("Your firmware is already up to date."));
         resetFirmwarePage();
         return;
-    case firmware::UpdateCheck::Available:
-        break;
+    case firmware::UpdateCheck::Available: break;
     }
-    const auto answer = QMessageBox::question(this, tr("Update"),
-                                              tr("A new firmware is available, update now?"),
-                                              QMessageBox::Yes | QMessageBox::No);
+    const auto answer =
+        QMessageBox::question(this, tr("Update"), tr("A new firmware is available, update now?"),
+                              QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes) {
         resetFirmwarePage();
         return;

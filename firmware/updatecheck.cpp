@@ -14,8 +14,7 @@ namespace firmware {
 
 UploadPath classifyUploadPath(const QString &path, qint64 fileSize) {
     if (path.startsWith(QLatin1String("https://"))) return UploadPath::Download;
-    if (path.endsWith(QLatin1String(".bin")) && fileSize >= 0 &&
-        fileSize <= qint64(device::kMaxFirmwareSize))
+    if (path.endsWith(QLatin1String(".bin")) && fileSize >= 0 && fileSize <= qint64(device::kMaxFirmwareSize))
         return UploadPath::Image;
     return UploadPath::Invalid;
 }

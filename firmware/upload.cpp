@@ -10,8 +10,8 @@
 #include <QTimer>
 
 void MainWindow::onShowPath() {
-    const QString path = QFileDialog::getOpenFileName(nullptr, QString(), QString(),
-                                                      tr("Firmware File (*.bin);;"));
+    const QString path =
+        QFileDialog::getOpenFileName(nullptr, QString(), QString(), tr("Firmware File (*.bin);;"));
     if (!path.isEmpty()) ui->lePath->setText(path);
 }
 
@@ -20,16 +20,13 @@ void MainWindow::onUpgrade() {
     if (refuseWhileUploading()) return;
     const QString path = ui->lePath->text();
     switch (firmware::classifyUploadPath(path, QFileInfo(path).size())) {
-    case firmware::UploadPath::Download:
-        QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
-        return;
+    case firmware::UploadPath::Download: QTimer::singleShot(0, this, &MainWindow::onNetUpgrade); return;
     case firmware::UploadPath::Image:
         upgradeThread.firmwarePath = path;
         upgradeThread.removeWhenDone = !download.path.isEmpty() && path == download.path;
         upgradeThread.start(QThread::InheritPriority);
         return;
-    case firmware::UploadPath::Invalid:
-        break;
+    case firmware::UploadPath::Invalid: break;
     }
     // A refused download must not leave the page looking busy.
     if (!download.path.isEmpty() && path == download.path) resetFirmwarePage();

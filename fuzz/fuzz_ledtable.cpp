@@ -52,8 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const Block block = tableBlock(table, i);
         if (i >= 0 && i < kMaxBlocks)
             REQUIRE(std::equal(block.begin(), block.end(), table.begin() + long(i) * long(kBlockBytes)));
-        else
-            REQUIRE(std::all_of(block.begin(), block.end(), [](uint8_t b) { return b == 0xFF; }));
+        else REQUIRE(std::all_of(block.begin(), block.end(), [](uint8_t b) { return b == 0xFF; }));
     }
     for (int blocks : {4, 8}) {
         bool seen[8] = {};

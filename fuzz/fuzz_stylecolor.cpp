@@ -24,7 +24,7 @@ QString plain(FuzzedDataProvider &fdp) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider fdp(data, size);
     const QColor color(fdp.ConsumeIntegral<uint8_t>(), fdp.ConsumeIntegral<uint8_t>(),
-                        fdp.ConsumeIntegral<uint8_t>());
+                       fdp.ConsumeIntegral<uint8_t>());
 
     // Arbitrary text, as UTF-8 and as UTF-16.
     const std::string raw = fdp.ConsumeRandomLengthString(512);
@@ -36,14 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             REQUIRE(!read.isValid() || (read.red() <= 255 && read.green() <= 255 && read.blue() <= 255));
         }
         const QString written = withStyleColor(sheet, color);
-        const QString token = QStringLiteral("rgb(%1,%2,%3);").arg(color.red()).arg(color.green()).arg(color.blue());
+        const QString token =
+            QStringLiteral("rgb(%1,%2,%3);").arg(color.red()).arg(color.green()).arg(color.blue());
         REQUIRE(written == sheet || written.contains(token));
     }
 
     // A colour button's sheet around any plain text.
     const int a = fdp.ConsumeIntegral<uint8_t>(), b = fdp.ConsumeIntegral<uint8_t>(),
               c = fdp.ConsumeIntegral<uint8_t>();
-    const QString sheet = plain(fdp) + QStringLiteral("background-color:  rgb(%1, %2 ,%3);").arg(a).arg(b).arg(c) +
+    const QString sheet = plain(fdp) +
+                          QStringLiteral("background-color:  rgb(%1, %2 ,%3);").arg(a).arg(b).arg(c) +
                           plain(fdp) + QStringLiteral(" color: white;") + plain(fdp);
     REQUIRE(colorOfStyle(sheet, 0) == QColor(a, b, c));
     const QString once = withStyleColor(sheet, color);

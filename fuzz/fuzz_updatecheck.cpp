@@ -1,8 +1,8 @@
 // What the update server and the wheel's version text may say: the JSON
 // description, both build dates, their comparison, the digest check and the
 // rules for the upload path.
-#include "firmware/updatecheck.h"
 #include "device/protocol.h"
+#include "firmware/updatecheck.h"
 #include "require.h"
 
 #include <QLocale>
@@ -20,8 +20,8 @@ QString text(FuzzedDataProvider &fdp) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // The whole input as a description first.
-    const firmware::UpdateInfo whole =
-        firmware::parseUpdateInfo(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const firmware::UpdateInfo whole = firmware::parseUpdateInfo(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
     REQUIRE(whole.valid || (whole.version.isEmpty() && whole.name.isEmpty() && whole.md5.isEmpty()));
 
     FuzzedDataProvider fdp(data, size);
@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString path = text(fdp);
     const qint64 fileSize = fdp.ConsumeIntegralInRange<qint64>(-1, 2 * qint64(device::kMaxFirmwareSize));
 
-    const firmware::UpdateInfo info = firmware::parseUpdateInfo(QByteArray(body.data(), qsizetype(body.size())));
+    const firmware::UpdateInfo info =
+        firmware::parseUpdateInfo(QByteArray(body.data(), qsizetype(body.size())));
 
     // A date that parses is the same minute written out again.
     for (const QString &date : {info.version, firmware::wheelDateText(label)}) {
@@ -62,9 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (firmware::digestMatches(image, info.md5)) REQUIRE(info.md5.toCaseFolded().contains(digest));
 
     switch (firmware::classifyUploadPath(path, fileSize)) {
-    case firmware::UploadPath::Download:
-        REQUIRE(path.startsWith(QLatin1String("https://")));
-        break;
+    case firmware::UploadPath::Download: REQUIRE(path.startsWith(QLatin1String("https://"))); break;
     case firmware::UploadPath::Image:
         REQUIRE(!path.startsWith(QLatin1String("https://")) && path.endsWith(QLatin1String(".bin")));
         REQUIRE(fileSize >= 0 && fileSize <= qint64(device::kMaxFirmwareSize));

@@ -46,12 +46,12 @@ void MainWindow::onSetColor() {
     const QColor color = name.size() > 5 ? presetColor(name.at(5)) : QColor();
     if (!color.isValid()) return;
 
-    static const QLatin1String prefixes[] = {QLatin1String("pbT"), QLatin1String("pbB"),
-                                             QLatin1String("pbD"), QLatin1String("pbX")};
+    static const QLatin1String prefixes[] = {QLatin1String("pbT"), QLatin1String("pbB"), QLatin1String("pbD"),
+                                             QLatin1String("pbX")};
     for (QObject *child : ui->page2->children()) {
         const QString childName = child->objectName();
         const bool colorButton = std::any_of(std::begin(prefixes), std::end(prefixes),
-                                              [&](QLatin1String p) { return childName.startsWith(p); });
+                                             [&](QLatin1String p) { return childName.startsWith(p); });
         if (!colorButton) continue;
         // The buttons the model shows, whether or not the page is in front.
         auto *w = static_cast<QWidget *>(child);
@@ -67,15 +67,11 @@ void MainWindow::onSaveColor() {
     const int value = ui->hsShifter->value();
     if (value != settings::storedValue(ui->hsShifter->statusTip()) && !failed) {
         // The status tip tells what the wheel keeps: move it only once it does.
-        if (!settings::writeSetting(wheel, device::SetShifterPulse, value, true))
-            failed = true;
-        else
-            ui->hsShifter->setStatusTip(QString::number(value));
+        if (!settings::writeSetting(wheel, device::SetShifterPulse, value, true)) failed = true;
+        else ui->hsShifter->setStatusTip(QString::number(value));
     }
 
     writeLedTable(true);
-    if (failed || ledState.sendFailed)
-        QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
-    else
-        QMessageBox::information(this, tr("Success"), tr("LED colors and shifter value saved."));
+    if (failed || ledState.sendFailed) QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
+    else QMessageBox::information(this, tr("Success"), tr("LED colors and shifter value saved."));
 }

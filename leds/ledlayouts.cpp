@@ -134,9 +134,7 @@ const Layout kLb370Layout = {kLb370, std::size(kLb370), false};
 const Layout kZorixLayout = {kZorix, std::size(kZorix), true};
 const Layout kNva4Layout = {kNva4, std::size(kNva4), false};
 
-const char *buttonName(Button button) {
-    return button < ButtonCount ? kButtonNames[button] : nullptr;
-}
+const char *buttonName(Button button) { return button < ButtonCount ? kButtonNames[button] : nullptr; }
 
 int levelOf(int value) {
     for (int level = 0; level < 16; ++level)

@@ -15,7 +15,8 @@ TableRead readLedTable(device::Device &wheel, const LedModel &model) {
     read.blocks = std::clamp(model.blocks, 0, kMaxBlocks);
     for (int i = 0; i < read.blocks; ++i) {
         device::Answer raw;
-        read.answered[size_t(i)] = device::readAnswer(wheel, uint8_t(device::RecLedBlock0 + i), 0, &raw).has_value();
+        read.answered[size_t(i)] =
+            device::readAnswer(wheel, uint8_t(device::RecLedBlock0 + i), 0, &raw).has_value();
         std::copy_n(raw.begin() + 2, kBlockBytes, read.table.begin() + long(i) * long(kBlockBytes));
     }
     return read;

@@ -56,9 +56,10 @@ void MainWindow::readLedTable() {
 void MainWindow::writeLedTable(bool store) {
     ledState.sendFailed = false;
     const leds::LedModel model = ledModelOf(deviceName);
-    const leds::Table table =
-        leds::composeTable(model.layout, [this](leds::Button b) { return components(styleColor(ledButton(b), 0)); });
-    if (model.layout && model.extraPair != leds::ExtraPairStore::None) writeExtraColours(store, model.extraOrder);
+    const leds::Table table = leds::composeTable(
+        model.layout, [this](leds::Button b) { return components(styleColor(ledButton(b), 0)); });
+    if (model.layout && model.extraPair != leds::ExtraPairStore::None)
+        writeExtraColours(store, model.extraOrder);
     if (!leds::writeLedTable(device::Device::instance(), model, table, store)) ledState.sendFailed = true;
 }
 

@@ -14,10 +14,8 @@ QString withStyleColor(const QString &sheet, const QColor &color) {
     out.remove(at, end - at + 1);
     const qsizetype colon = out.indexOf(QLatin1String("color:"));
     if (colon < 0) return sheet;
-    out.insert(colon + 6, QStringLiteral("rgb(%1,%2,%3);")
-                              .arg(color.red())
-                              .arg(color.green())
-                              .arg(color.blue()));
+    out.insert(colon + 6,
+               QStringLiteral("rgb(%1,%2,%3);").arg(color.red()).arg(color.green()).arg(color.blue()));
     return out;
 }
 

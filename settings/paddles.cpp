@@ -12,10 +12,8 @@
 
 quint16 MainWindow::paddleValue() const {
     device::PaddleMode mode = device::PaddleMode::Disabled;
-    if (ui->rbPadL->isChecked())
-        mode = device::PaddleMode::Left;
-    else if (ui->rbPadR->isChecked())
-        mode = device::PaddleMode::Right;
+    if (ui->rbPadL->isChecked()) mode = device::PaddleMode::Left;
+    else if (ui->rbPadR->isChecked()) mode = device::PaddleMode::Right;
     return device::encodePaddleValue(mode, ui->hsBite->value());
 }
 
@@ -39,7 +37,8 @@ void MainWindow::writePaddleRecord(bool store) {
     // Limits the wheel did not give would replace its calibration.
     if (!paddleLimitsKnown()) return;
     settings::writePaddleRecord(device::Device::instance(),
-                                settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), store);
+                                settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
+                                store);
 }
 
 void MainWindow::readPaddleRecord() {
@@ -88,8 +87,8 @@ void MainWindow::onPaddleChanged(int value) {
 void MainWindow::onClutchStatus() {
     const bool on = ui->cbClutch->isChecked();
     if (on) readPaddleRecord();
-    for (QWidget *w : std::initializer_list<QWidget *>{ui->gpClutch, ui->pgAdcL, ui->pgAdcR,
-                                                      ui->pbCalL, ui->pbCalR})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{ui->gpClutch, ui->pgAdcL, ui->pgAdcR, ui->pbCalL, ui->pbCalR})
         w->setHidden(!on);
 }
 
@@ -102,26 +101,25 @@ void MainWindow::onSavePageP() {
 
     bool failed = false;
     const quint16 value = paddleValue();
-    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip()) && (pressed || answered.paddleRecord)) {
+    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip()) &&
+        (pressed || answered.paddleRecord)) {
         // Only a record the wheel took becomes the remembered value, so a
         // later Save tries again. Never one with limits the wheel did not give.
         if (paddleLimitsKnown() &&
-            settings::writePaddleRecord(wheel, settings::paddleRecord(value, rightMax, leftMax, rightMin, leftMin),
-                                        true))
+            settings::writePaddleRecord(
+                wheel, settings::paddleRecord(value, rightMax, leftMax, rightMin, leftMin), true))
             ui->hsBite->setStatusTip(QString::number(value));
-        else
-            failed = true;
+        else failed = true;
     }
     if ((pressed || answered.shifterSwitch) &&
         !settings::storeSwitch(wheel, device::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
         failed = true;
-    if ((pressed || answered.clutchSwitch) && !settings::storeSwitch(wheel, device::SetClutchEnabled, ui->cbClutch->isChecked()))
+    if ((pressed || answered.clutchSwitch) &&
+        !settings::storeSwitch(wheel, device::SetClutchEnabled, ui->cbClutch->isChecked()))
         failed = true;
 
     // The close path stores silently.
     if (!pressed) return;
-    if (failed)
-        QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
-    else
-        QMessageBox::information(this, tr("Success"), tr("Setting saved."));
+    if (failed) QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
+    else QMessageBox::information(this, tr("Success"), tr("Setting saved."));
 }

@@ -57,8 +57,8 @@ void MainWindow::forgetWheelSettings() {
     answered.shifterSwitch = false;
     // The wheel learns nothing across a reconnection: a calibration begun
     // before it ends without storing anything.
-    for (QPushButton *b : {ui->pbCalL, ui->pbCalR, ui->pbBearLCa, ui->pbBearRCa, ui->pbBearExLCa,
-                           ui->pbBearExRCa}) {
+    for (QPushButton *b :
+         {ui->pbCalL, ui->pbCalR, ui->pbBearLCa, ui->pbBearRCa, ui->pbBearExLCa, ui->pbBearExRCa}) {
         const QSignalBlocker blocker(b);
         b->setChecked(false);
         b->setText(tr(kCalibrate));
@@ -72,11 +72,13 @@ void MainWindow::onTriggerChanged(int value) { ui->lbTrigger->setText(millis(val
 void MainWindow::onShifterChanged(int value) { ui->lbShifter->setText(millis(value)); }
 
 void MainWindow::onTriggerUpdate() {
-    settings::writeSetting(device::Device::instance(), device::SetEncoderPulse, ui->hsTrigger->value(), false);
+    settings::writeSetting(device::Device::instance(), device::SetEncoderPulse, ui->hsTrigger->value(),
+                           false);
 }
 
 void MainWindow::onShifterUpdate() {
-    settings::writeSetting(device::Device::instance(), device::SetShifterPulse, ui->hsShifter->value(), false);
+    settings::writeSetting(device::Device::instance(), device::SetShifterPulse, ui->hsShifter->value(),
+                           false);
 }
 
 void MainWindow::onSavePageE() {
@@ -88,18 +90,16 @@ void MainWindow::onSavePageE() {
         // Remembered only once the wheel took it, so a later Save tries again.
         if (saved) ui->hsTrigger->setStatusTip(QString::number(value));
     }
-    if (saved)
-        QMessageBox::information(this, tr("Success"), tr("Setting saved."));
-    else
-        QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
+    if (saved) QMessageBox::information(this, tr("Success"), tr("Setting saved."));
+    else QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
 }
 
 void MainWindow::onCalibrateL(bool on) {
     const auto openRange = [this] {
         return answered.paddleRecord &&
-               settings::writePaddleRecord(device::Device::instance(),
-                                           settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
-                                           false);
+               settings::writePaddleRecord(
+                   device::Device::instance(),
+                   settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), false);
     };
     if (!on) {
         ui->pbCalL->setText(tr(kCalibrate));
@@ -115,9 +115,9 @@ void MainWindow::onCalibrateL(bool on) {
 void MainWindow::onCalibrateR(bool on) {
     const auto openRange = [this] {
         return answered.paddleRecord &&
-               settings::writePaddleRecord(device::Device::instance(),
-                                           settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin),
-                                           false);
+               settings::writePaddleRecord(
+                   device::Device::instance(),
+                   settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), false);
     };
     if (!on) {
         ui->pbCalR->setText(tr(kCalibrate));

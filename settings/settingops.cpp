@@ -35,7 +35,8 @@ std::optional<PaddleRecord> readPaddleRecord(Device &wheel) {
 }
 
 bool writePaddleRecord(Device &wheel, const PaddleRecord &r, bool store) {
-    return wheel.sendCommand(writePaddleFrame(r.value, store, r.rightMax, r.leftMax, r.rightMin, r.leftMin)) >= 0;
+    return wheel.sendCommand(
+               writePaddleFrame(r.value, store, r.rightMax, r.leftMax, r.rightMin, r.leftMin)) >= 0;
 }
 
 bool startShifterCalibration(Device &wheel, uint8_t sub) { return writeSetting(wheel, sub, 0, false); }

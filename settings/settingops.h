@@ -23,8 +23,8 @@ std::optional<device::PaddleRecord> readPaddleRecord(device::Device &wheel);
 bool writePaddleRecord(device::Device &wheel, const device::PaddleRecord &record, bool store);
 // The window holds the limits as 32-bit values while a calibration widens
 // them; the wheel takes their low 16 bits.
-inline device::PaddleRecord paddleRecord(uint16_t value, uint32_t rightMax, uint32_t leftMax, uint32_t rightMin,
-                                         uint32_t leftMin) {
+inline device::PaddleRecord paddleRecord(uint16_t value, uint32_t rightMax, uint32_t leftMax,
+                                         uint32_t rightMin, uint32_t leftMin) {
     return {value, uint16_t(rightMax), uint16_t(leftMax), uint16_t(rightMin), uint16_t(leftMin)};
 }
 

@@ -37,7 +37,9 @@ std::vector<int> placedInputs(const std::string &name) {
 class Driver {
 public:
     explicit Driver(std::string name) : m_name(std::move(name)) {}
-    void start() { m_thread = std::thread([this] { run(); }); }
+    void start() {
+        m_thread = std::thread([this] { run(); });
+    }
     void stop() {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
@@ -45,7 +47,8 @@ public:
 
 private:
     void pause(int ms) {
-        for (int i = 0; i < ms / 10 && !m_stop; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (int i = 0; i < ms / 10 && !m_stop; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     void run() {
         const std::vector<int> buttons = placedInputs(m_name);

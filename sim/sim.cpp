@@ -79,8 +79,7 @@ Bus &bus() {
 
 void writeLog(Bus &b, Op op, uint16_t pid, const uint8_t *data, size_t n, int result) {
     if (!b.logEnabled) return;
-    LogEntry e{++b.seq, op, pid, std::this_thread::get_id(),
-               std::vector<uint8_t>(data, data + n), result};
+    LogEntry e{++b.seq, op, pid, std::this_thread::get_id(), std::vector<uint8_t>(data, data + n), result};
     b.log.push_back(std::move(e));
 }
 
@@ -146,8 +145,7 @@ void putI32(uint8_t *p, int32_t value) {
     for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 int32_t getI32(const uint8_t *p) {
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                   uint32_t(p[3]) << 24);
+    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
 }
 
 std::vector<uint8_t> reportOf(const Wheel &w) { return inputReport(w.right, w.left, w.bits); }
@@ -204,8 +202,7 @@ void answerRecord(const Wheel &w, uint8_t *a) {
         a[2] = s.extraPresent ? 1 : 0;
         std::copy(s.extraColours.begin(), s.extraColours.end(), a + 3);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -241,9 +238,7 @@ void execute(Bus &b, Wheel &w, const uint8_t *f, size_t n) {
         if (keep) apply(w.flash);
         break;
     }
-    case 0x0B:
-        w.request.assign(f, f + kFrame);
-        break;
+    case 0x0B: w.request.assign(f, f + kFrame); break;
     case 0x0C: {
         const uint8_t sub = f[2];
         const int32_t value = getI32(f + 3);
@@ -264,9 +259,7 @@ void execute(Bus &b, Wheel &w, const uint8_t *f, size_t n) {
         }
         break;
     }
-    case 0x0E:
-        w.flash.ledTable = w.live.ledTable;
-        break;
+    case 0x0E: w.flash.ledTable = w.live.ledTable; break;
     case 0x10:
         w.image.assign(w.received.begin(), w.received.begin() + long(w.extent));
         w.received.clear();
@@ -280,8 +273,7 @@ void execute(Bus &b, Wheel &w, const uint8_t *f, size_t n) {
         if (keep) w.flash.extraColours = w.live.extraColours;
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -305,8 +297,8 @@ WheelState factoryState(const std::string &name) {
 WheelState showroomState(const std::string &name) {
     WheelState s = factoryState(name);
     // Three 4-bit levels per LED position, two levels per byte, low nibble first.
-    static const uint8_t palette[][3] = {{15, 0, 0}, {15, 6, 0}, {15, 13, 0}, {0, 15, 2},
-                                         {0, 12, 15}, {0, 3, 15}, {9, 0, 15}, {15, 0, 9}};
+    static const uint8_t palette[][3] = {{15, 0, 0},  {15, 6, 0}, {15, 13, 0}, {0, 15, 2},
+                                         {0, 12, 15}, {0, 3, 15}, {9, 0, 15},  {15, 0, 9}};
     const size_t positions = s.ledTable.size() * 2 / 3;
     std::fill(s.ledTable.begin(), s.ledTable.end(), 0);
     for (size_t p = 0; p < positions; ++p) {
@@ -508,8 +500,7 @@ int closedHandleUses() {
 int openHandles() {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.m);
-    return int(std::count_if(b.handles.begin(), b.handles.end(),
-                             [](const auto &h) { return !h->closed; }));
+    return int(std::count_if(b.handles.begin(), b.handles.end(), [](const auto &h) { return !h->closed; }));
 }
 
 void injectFault(Op op, int nth, Fault fault, int arg) {
@@ -561,8 +552,7 @@ extern "C" {
 int HID_API_EXPORT hid_init(void) { return 0; }
 int HID_API_EXPORT hid_exit(void) { return 0; }
 
-struct hid_device_info HID_API_EXPORT *hid_enumerate(unsigned short vendor_id,
-                                                     unsigned short product_id) {
+struct hid_device_info HID_API_EXPORT *hid_enumerate(unsigned short vendor_id, unsigned short product_id) {
     Bus &b = bus();
     std::lock_guard<std::mutex> lock(b.m);
     wakeUp(b);
@@ -570,8 +560,7 @@ struct hid_device_info HID_API_EXPORT *hid_enumerate(unsigned short vendor_id,
     for (auto it = b.wheels.rbegin(); it != b.wheels.rend(); ++it) {
         const Wheel &w = it->second;
         if (!w.plugged) continue;
-        if ((vendor_id && vendor_id != kVendorId) || (product_id && product_id != w.productId))
-            continue;
+        if ((vendor_id && vendor_id != kVendorId) || (product_id && product_id != w.productId)) continue;
         auto *info = static_cast<hid_device_info *>(calloc(1, sizeof(hid_device_info)));
         const std::string path = "sim:" + std::to_string(w.productId);
         info->path = strdup(path.c_str());
@@ -643,8 +632,7 @@ int HID_API_EXPORT hid_set_nonblocking(hid_device *dev, int nonblock) {
     return 0;
 }
 
-int HID_API_EXPORT hid_send_feature_report(hid_device *dev, const unsigned char *data,
-                                           size_t length) {
+int HID_API_EXPORT hid_send_feature_report(hid_device *dev, const unsigned char *data, size_t length) {
     Bus &b = bus();
     std::unique_lock<std::mutex> lock(b.m);
     if (b.sendDelay.count() > 0) {
@@ -691,24 +679,18 @@ int HID_API_EXPORT hid_get_feature_report(hid_device *dev, unsigned char *data, 
     int arg = 0;
     if (takeFault(b, Op::Get, fault, arg)) {
         switch (fault) {
-        case Fault::Fail:
-            writeLog(b, Op::Get, dev->productId, nullptr, 0, -1);
-            return -1;
+        case Fault::Fail: writeLog(b, Op::Get, dev->productId, nullptr, 0, -1); return -1;
         case Fault::Unplug:
             doUnplug(b, *w);
             writeLog(b, Op::Get, dev->productId, nullptr, 0, -1);
             return -1;
-        case Fault::Short:
-            n = std::min(n, size_t(std::max(0, arg)));
-            break;
+        case Fault::Short: n = std::min(n, size_t(std::max(0, arg))); break;
         case Fault::Garbage: {
             std::mt19937 gen{static_cast<uint32_t>(arg)};
             for (auto &byte : answer) byte = uint8_t(gen());
             break;
         }
-        case Fault::Stray:
-            ++answer[arg == 2 ? 2 : 1];
-            break;
+        case Fault::Stray: ++answer[arg == 2 ? 2 : 1]; break;
         case Fault::NoisyTail: {
             std::mt19937 gen{static_cast<uint32_t>(arg)};
             for (size_t i = 8; i < kAnswer; ++i) answer[i] = uint8_t(gen());
@@ -745,8 +727,7 @@ int HID_API_EXPORT hid_write(hid_device *dev, const unsigned char *data, size_t 
     return result;
 }
 
-int HID_API_EXPORT hid_read_timeout(hid_device *dev, unsigned char *data, size_t length,
-                                    int milliseconds) {
+int HID_API_EXPORT hid_read_timeout(hid_device *dev, unsigned char *data, size_t length, int milliseconds) {
     Bus &b = bus();
     std::unique_lock<std::mutex> lock(b.m);
     if (!usable(b, dev)) return -1;

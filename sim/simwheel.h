@@ -99,12 +99,12 @@ int openHandles();
 // --- faults ---------------------------------------------------------------------
 // The nth call of `op` from now (1 = the next one) misbehaves once.
 enum class Fault {
-    Fail,        // returns -1
-    Short,       // Get: answers only `arg` bytes; Read: hands back `arg` bytes
-    Unplug,      // the wheel is pulled in the middle of that call, which fails
-    Garbage,     // Get: answers random bytes (seeded with `arg`)
-    Stray,       // Get: names another record: byte 1 (with `arg` 2: byte 2, a setting's sub-index) + 1
-    NoisyTail,   // Get: bytes 8 to 20, which no record uses, are random (seeded with `arg`)
+    Fail,       // returns -1
+    Short,      // Get: answers only `arg` bytes; Read: hands back `arg` bytes
+    Unplug,     // the wheel is pulled in the middle of that call, which fails
+    Garbage,    // Get: answers random bytes (seeded with `arg`)
+    Stray,      // Get: names another record: byte 1 (with `arg` 2: byte 2, a setting's sub-index) + 1
+    NoisyTail,  // Get: bytes 8 to 20, which no record uses, are random (seeded with `arg`)
 };
 void injectFault(Op op, int nth, Fault fault, int arg = 0);
 // Every answer to a Get is random bytes from this seed on (0 turns it off).

@@ -95,7 +95,8 @@ inline QMap<QString, QString> fields(const sim::WheelState &s) {
         f[QStringLiteral("led block %1").arg(block)] = QString::fromLatin1(tu::hex(tu::Bytes(from, to)));
     }
     f["extra present"] = QString::number(s.extraPresent);
-    f["extra colours"] = QString::fromLatin1(tu::hex(tu::Bytes(s.extraColours.begin(), s.extraColours.end())));
+    f["extra colours"] =
+        QString::fromLatin1(tu::hex(tu::Bytes(s.extraColours.begin(), s.extraColours.end())));
     f["firmware version"] = QString::fromStdString(s.firmwareVersion);
     for (const auto &[sub, value] : s.shifterThresholds)
         f[QStringLiteral("threshold %1").arg(sub)] = QString::number(value);
@@ -120,9 +121,7 @@ inline QString damaged(const sim::WheelState &before, const sim::WheelState &int
 }
 
 // Fields in which `b` differs from `a`; empty when equal.
-inline QString differences(const sim::WheelState &a, const sim::WheelState &b) {
-    return damaged(a, a, b);
-}
+inline QString differences(const sim::WheelState &a, const sim::WheelState &b) { return damaged(a, a, b); }
 
 // A wheel that has been set up and calibrated by its owner: every stored
 // value differs from both the factory's and the window's defaults, so any

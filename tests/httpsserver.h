@@ -99,12 +99,8 @@ private:
                 socket->write(head + it->body.left(half));
                 m_held.append({socket, it->body.mid(half)});
                 return;
-            case Mode::CloseEarly:
-                socket->write(head + it->body.left(half));
-                break;
-            default:
-                socket->write(head + it->body);
-                break;
+            case Mode::CloseEarly: socket->write(head + it->body.left(half)); break;
+            default: socket->write(head + it->body); break;
             }
         }
         socket->disconnectFromHost();
@@ -118,8 +114,8 @@ private:
 inline bool makeCert(const QString &dir, const QString &name) {
     QProcess p;
     p.start(QStringLiteral("openssl"),
-            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-             "-keyout", dir + "/" + name + ".key", "-out", dir + "/" + name + ".pem", "-days", "2",
-             "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+             dir + "/" + name + ".key", "-out", dir + "/" + name + ".pem", "-days", "2", "-subj",
+             "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
     return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }

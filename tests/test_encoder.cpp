@@ -164,7 +164,8 @@ private slots:
         // Clearing forgets only the connected wheel's binding.
         w->ui->pbEncoder->click();
         QSettings s = store();
-        QVERIFY(!s.contains(QStringLiteral("M-ZEN A_ENCODER1")) && !s.contains(QStringLiteral("M-ZEN A_ENCODER2")));
+        QVERIFY(!s.contains(QStringLiteral("M-ZEN A_ENCODER1")) &&
+                !s.contains(QStringLiteral("M-ZEN A_ENCODER2")));
         QCOMPARE(s.value(QStringLiteral("M-ZEN B_ENCODER1")).toInt(), 46);
         QCOMPARE(s.value(QStringLiteral("M-ZEN B_ENCODER2")).toInt(), 45);
     }

@@ -61,7 +61,8 @@ private slots:
     void upload_data() {
         QTest::addColumn<int>("fault");
         QTest::addColumn<int>("nth");
-        for (auto [name, fault] : {std::pair{"pulled", sim::Fault::Unplug}, std::pair{"lost", sim::Fault::Fail}}) {
+        for (auto [name, fault] :
+             {std::pair{"pulled", sim::Fault::Unplug}, std::pair{"lost", sim::Fault::Fail}}) {
             QTest::addRow("%s at the first block", name) << int(fault) << 1;
             QTest::addRow("%s at a middle block", name) << int(fault) << kBlocks / 2;
             QTest::addRow("%s at the last block", name) << int(fault) << kBlocks;

@@ -11,7 +11,8 @@ QStringList lit(TestWindow &w) {
     QStringList s;
     for (QObject *c : w.ui->page1->children()) {
         const QString n = c->objectName();
-        if ((n.startsWith("pbI") || n.startsWith("pbJ") || n.startsWith("pbSW")) && !static_cast<QWidget *>(c)->isHidden())
+        if ((n.startsWith("pbI") || n.startsWith("pbJ") || n.startsWith("pbSW")) &&
+            !static_cast<QWidget *>(c)->isHidden())
             s << n;
     }
     s.sort();

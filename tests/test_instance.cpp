@@ -7,7 +7,6 @@
 #include <QLocalSocket>
 #include <QProcess>
 
-
 namespace {
 
 struct Process {

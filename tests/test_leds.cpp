@@ -6,7 +6,6 @@
 
 #include <QColorDialog>
 
-
 namespace {
 
 constexpr uint16_t kPid = 0x2007;
@@ -41,26 +40,31 @@ class LedsTest : public QObject {
 private slots:
     void styleStrings() {
         const QString form = QStringLiteral(
-            "QPushButton {\n\tborder-radius: 12px;\n\tbackground-color:  rgb(255,255,255);\n\tborder: 1px solid white;\n}");
+            "QPushButton {\n\tborder-radius: 12px;\n\tbackground-color:  rgb(255,255,255);\n\tborder: 1px "
+            "solid white;\n}");
         const QString once = withStyleColor(form, QColor(1, 2, 3));
-        QCOMPARE(once, QStringLiteral(
-                           "QPushButton {\n\tborder-radius: 12px;\n\tbackground-color:rgb(1,2,3);  \n\tborder: 1px solid white;\n}"));
+        QCOMPARE(once, QStringLiteral("QPushButton {\n\tborder-radius: 12px;\n\tbackground-color:rgb(1,2,3); "
+                                      " \n\tborder: 1px solid white;\n}"));
         const QString twice = withStyleColor(once, QColor(200, 0, 9));
         QCOMPARE(twice.count(QLatin1String("rgb")), 1);
         QCOMPARE(colorOfStyle(twice, 0), QColor(200, 0, 9));
 
         const QString profile = QStringLiteral(
-            "QPushButton {border-radius: 12px; background-color: rgb(255,255,255); border: 1px solid white; color: white;}");
-        QCOMPARE(withStyleColor(profile, QColor(1, 2, 3)),
-                 QStringLiteral("QPushButton {border-radius: 12px; background-color:rgb(1,2,3);  border: 1px solid white; "
-                                "color: white;}"));
+            "QPushButton {border-radius: 12px; background-color: rgb(255,255,255); border: 1px solid white; "
+            "color: white;}");
+        QCOMPARE(
+            withStyleColor(profile, QColor(1, 2, 3)),
+            QStringLiteral(
+                "QPushButton {border-radius: 12px; background-color:rgb(1,2,3);  border: 1px solid white; "
+                "color: white;}"));
 
         // Every channel order through a button: red, green, blue become the
         // LED's components in its order (a, b, c = the button's r, g, b).
         const int picks[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
         QPushButton button;
         button.setStyleSheet(profile);
-        for (const QColor &c : {QColor(10, 20, 30), QColor(0, 0, 0), QColor(255, 255, 255), QColor(255, 1, 128)}) {
+        for (const QColor &c :
+             {QColor(10, 20, 30), QColor(0, 0, 0), QColor(255, 255, 255), QColor(255, 1, 128)}) {
             setStyleColor(&button, c);
             const int abc[3] = {c.red(), c.green(), c.blue()};
             for (int order = -1; order <= 6; ++order) {
@@ -83,10 +87,8 @@ private slots:
                                  "color: rgb(1,2,3)", "rgb(1,2,3);", "color:", ";rgb"}) {
             const QString sheet = QLatin1String(text);
             const QColor c = colorOfStyle(sheet, 3);
-            if (sheet.contains(QLatin1String("rgb(1,2,3)")))
-                QCOMPARE(c, QColor(2, 3, 1));
-            else
-                QVERIFY2(!c.isValid(), text);
+            if (sheet.contains(QLatin1String("rgb(1,2,3)"))) QCOMPARE(c, QColor(2, 3, 1));
+            else QVERIFY2(!c.isValid(), text);
             QCOMPARE(withStyleColor(sheet, QColor(9, 9, 9)), sheet);
         }
         setStyleColor(nullptr, QColor(1, 2, 3));
@@ -170,7 +172,7 @@ private slots:
         const auto got = tu::commands();
         QCOMPARE(got.size(), size_t(5));
         QCOMPARE(tu::hex(got[0]), tu::hex(tu::frame({2, 0x11, 0, 0, 255, 0, 0, 255, 0})));
-        QCOMPARE(int(got[1][2]), 0xF0);        // position 0: 0, 15, 0
+        QCOMPARE(int(got[1][2]), 0xF0);            // position 0: 0, 15, 0
         QCOMPARE(int(got[4][2 + 39 - 36]), 0x11);  // position 26, still pbT1's 1, 2, 3
 
         const std::pair<QPushButton *, QColor> table[] = {

@@ -109,8 +109,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(done->answered(), 5000);
         expectBox(*done, "Notify", "Firmware updated successfully.");
 
-        QCOMPARE(server.requests,
-                 QList<QByteArray>({"/upgrade/mzen/version.json", "/upgrade/mzen/fw.bin"}));
+        QCOMPARE(server.requests, QList<QByteArray>({"/upgrade/mzen/version.json", "/upgrade/mzen/fw.bin"}));
         QCOMPARE(sim::firmwareImage(kPid), tu::Bytes(fw.begin(), fw.end()));
         QCOMPARE(w->ui->lePath->text(), firmware::tempFirmwarePath());
         QTRY_VERIFY(w->upgradeThread.isFinished());
@@ -141,8 +140,8 @@ private slots:
         QTest::newRow("newer, declined") << QByteArray() << QByteArray("Mar 8 2024,00:00") << QString();
         QTest::newRow("no tab") << QByteArray("Mar 7 2024,15:20") << QByteArray("Mar 8 2024,00:00")
                                 << "No valid device.";
-        QTest::newRow("server date unreadable") << QByteArray() << QByteArray("2024-03-08")
-                                                << "No valid device.";
+        QTest::newRow("server date unreadable")
+            << QByteArray() << QByteArray("2024-03-08") << "No valid device.";
     }
     void checkAnswers() {
         QFETCH(QByteArray, wheelText);
@@ -160,10 +159,8 @@ private slots:
         QVERIFY(!w->ui->pbAutoUpgrade->isEnabled());
         QCOMPARE(w->ui->pbAutoUpgrade->text(), QString("Checking ..."));
         QTRY_VERIFY(box->answered());
-        if (message.isEmpty())
-            expectBox(*box, "Update", "A new firmware is available, update now?");
-        else
-            expectBox(*box, "Update", message.toLatin1().constData());
+        if (message.isEmpty()) expectBox(*box, "Update", "A new firmware is available, update now?");
+        else expectBox(*box, "Update", message.toLatin1().constData());
         QTRY_VERIFY(pageIdle(*w));
         QTest::qWait(30);
         QCOMPARE(server.requests, QList<QByteArray>({"/upgrade/mzen/version.json"}));
@@ -206,11 +203,13 @@ private slots:
         QTest::addColumn<int>("mode");
         const QString good = "MD5: " + md5(image(1000));
         const QByteArray big = image(2 * 1024 * 1024);
-        QTest::newRow("wrong digest") << "fw.bin" << "MD5: " + md5("other") << 0;
+        QTest::newRow("wrong digest") << "fw.bin"
+                                      << "MD5: " + md5("other") << 0;
         QTest::newRow("no earlier check") << "fw.bin" << QString() << 0;
         QTest::newRow("closed early") << "fw.bin" << good << int(HttpsServer::Mode::CloseEarly);
         QTest::newRow("untrusted certificate") << "untrusted" << good << 0;
-        QTest::newRow("oversized") << "big.bin" << "MD5: " + md5(big) << 0;
+        QTest::newRow("oversized") << "big.bin"
+                                   << "MD5: " + md5(big) << 0;
         QTest::newRow("endless") << "fw.bin" << good << int(HttpsServer::Mode::Endless);
     }
     void downloadRefused() {
@@ -238,7 +237,8 @@ private slots:
     // The page's rules with no window: dates, digests, paths.
     void rules() {
         using firmware::UpdateCheck;
-        QCOMPARE(firmware::wheelDateText("Firmware Version:\tMar  7 2024,15:20"), QString("Mar 7 2024,15:20"));
+        QCOMPARE(firmware::wheelDateText("Firmware Version:\tMar  7 2024,15:20"),
+                 QString("Mar 7 2024,15:20"));
         QCOMPARE(firmware::wheelDateText("A\tB   C\tD"), QString("B  C"));  // one folding pass
         QCOMPARE(firmware::wheelDateText("no tab"), QString());
         QCOMPARE(firmware::parseBuildDate("Dec 31 2023,23:59"),

@@ -39,9 +39,9 @@ private slots:
         // systemd applies uaccess in 73-seat-late.rules: only earlier files may tag.
         QVERIFY(QFileInfo(path).fileName().section(QLatin1Char('-'), 0, 0).toInt() < 73);
 
-        const QRegularExpression rule(QStringLiteral(
-            R"re(^SUBSYSTEM=="hidraw", ATTRS\{idVendor\}=="([0-9a-f]{4})", )re"
-            R"re(ATTRS\{idProduct\}=="([0-9a-f]{4})", TAG\+="uaccess"$)re"));
+        const QRegularExpression rule(
+            QStringLiteral(R"re(^SUBSYSTEM=="hidraw", ATTRS\{idVendor\}=="([0-9a-f]{4})", )re"
+                           R"re(ATTRS\{idProduct\}=="([0-9a-f]{4})", TAG\+="uaccess"$)re"));
         QStringList products;
         for (const QString &raw : lines(path)) {
             const QString line = raw.trimmed();
@@ -91,7 +91,8 @@ private slots:
 
     void iconsHaveTheirFoldersSize() {
         for (int size : {48, 64, 128, 256}) {
-            const QString path = packagingFile(QStringLiteral("icons/hicolor/%1x%1/apps/orvane.png").arg(size));
+            const QString path =
+                packagingFile(QStringLiteral("icons/hicolor/%1x%1/apps/orvane.png").arg(size));
             QVERIFY2(!path.isEmpty(), qPrintable(QString::number(size)));
             QImageReader reader(path);
             QCOMPARE(reader.size(), QSize(size, size));

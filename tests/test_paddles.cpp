@@ -40,7 +40,7 @@ private slots:
         w->ui->rbPadL->click();
         QCOMPARE(tu::show(tu::commands()),
                  tu::show({paddleFrame(15001, 0), paddleFrame(11235, 0), paddleFrame(65535, 0),
-                       paddleFrame(65535, 0), paddleFrame(12, 0)}));
+                           paddleFrame(65535, 0), paddleFrame(12, 0)}));
         QCOMPARE(w->ui->lbBite->text(), QStringLiteral("0.12%"));
         QCOMPARE(sim::live(kPid).paddleValue, uint16_t(12));
         QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
@@ -53,8 +53,10 @@ private slots:
             uint16_t value;
             QRadioButton *mode;
             int bite;
-        } cases[] = {{10000, w->ui->rbPadL, 10000}, {10001, w->ui->rbPadR, 0},
-                     {20001, w->ui->rbPadR, 10000}, {20002, w->ui->rbPadNo, 5000}};
+        } cases[] = {{10000, w->ui->rbPadL, 10000},
+                     {10001, w->ui->rbPadR, 0},
+                     {20001, w->ui->rbPadR, 10000},
+                     {20002, w->ui->rbPadNo, 5000}};
         for (const auto &c : cases) {
             w->ui->hsBite->setValue(777);
             sim::WheelState s = sim::flash(kPid);
@@ -81,7 +83,8 @@ private slots:
         // that differs stored.
         sim::clearLog();
         QCOMPARE(save(*w), QStringLiteral("Success/Setting saved."));
-        QCOMPARE(tu::show(tu::commands()), tu::show({tu::frame({0x02, 0x0C, 0x09, 0x01, 0x00, 0x00, 0x00, 0xEF})}));
+        QCOMPARE(tu::show(tu::commands()),
+                 tu::show({tu::frame({0x02, 0x0C, 0x09, 0x01, 0x00, 0x00, 0x00, 0xEF})}));
         QCOMPARE(tu::readRequests(), (std::vector<std::pair<int, int>>{{0x0C, 0x09}, {0x0C, 0x08}}));
         QCOMPARE(sim::flash(kPid).settings[0x09], 1);
 

@@ -28,8 +28,8 @@ QSet<QString> names(std::initializer_list<const char *> n) {
     for (const char *x : n) s << QLatin1String(x);
     return s;
 }
-const QSet<QString> kSticks = names({"pbJsL1", "pbJsL2", "pbJsL3", "pbJsL4", "pbJsLC", "pbJsLL", "pbJsLR", "pbJsR1",
-                                     "pbJsR2", "pbJsR3", "pbJsR4", "pbJsRC", "pbJsRL", "pbJsRR"});
+const QSet<QString> kSticks = names({"pbJsL1", "pbJsL2", "pbJsL3", "pbJsL4", "pbJsLC", "pbJsLL", "pbJsLR",
+                                     "pbJsR1", "pbJsR2", "pbJsR3", "pbJsR4", "pbJsRC", "pbJsRL", "pbJsRR"});
 const QSet<QString> kSW = names({"pbSWL", "pbSWR"});
 const QSet<QString> kISW = names({"pbISW1", "pbISW2"});
 
@@ -99,7 +99,11 @@ QSet<QString> indicatorsThatLight(TestWindow &w, uint16_t pid) {
     QTest::qWait(50);
     const QSet<QString> lit = shownWithPrefixes(w.ui->page1, {"pbI", "pbJ", "pbSW"});
     for (int n = 0; n < 64; ++n) sim::release(pid, n);
-    (void)QTest::qWaitFor([&] { return shownWithPrefixes(w.ui->page1, {"pbI", "pbJ", "pbSW"}).isEmpty(); }, 2000);
+    (void)QTest::qWaitFor(
+        [&] {
+            return shownWithPrefixes(w.ui->page1, {"pbI", "pbJ", "pbSW"}).isEmpty();
+        },
+        2000);
     return lit;
 }
 
@@ -136,8 +140,10 @@ private slots:
         QCOMPARE(w->statusPolling, e.polling);
         QCOMPARE(w->ui->lbIcon->x(), QString(e.name) == "LB370" ? 150 : 310);
         QVERIFY(w->updateFolder.startsWith(QStringLiteral("https://")));
-        QVERIFY(w->updateFolder.endsWith(QStringLiteral("/upgrade/") + QString(e.name).toLower().remove('-') + '/'));
-        QVERIFY(w->ui->lbMain->styleSheet().contains(QStringLiteral("back.") + QString(e.name).toLower().remove('-')));
+        QVERIFY(w->updateFolder.endsWith(QStringLiteral("/upgrade/") + QString(e.name).toLower().remove('-') +
+                                         '/'));
+        QVERIFY(w->ui->lbMain->styleSheet().contains(QStringLiteral("back.") +
+                                                     QString(e.name).toLower().remove('-')));
         QVERIFY(!w->ui->lbEnc->isHidden() && !w->ui->hsTrigger->isHidden() && !w->ui->pbSaveEnc->isHidden());
         QVERIFY(w->ui->hsShifter->isHidden() && w->ui->lbSht->isHidden());
         QVERIFY(w->ui->pbIExL->isHidden() && w->ui->pbIExR->isHidden());
@@ -157,7 +163,8 @@ private slots:
             for (QObject *c : w->ui->page1->children()) {
                 const QString n = c->objectName();
                 if ((n.startsWith("pbI") || n.startsWith("pbJ") || n.startsWith("pbSW")) &&
-                    static_cast<QWidget *>(c)->styleSheet().startsWith(QStringLiteral("QPushButton {border-radius")))
+                    static_cast<QWidget *>(c)->styleSheet().startsWith(
+                        QStringLiteral("QPushButton {border-radius")))
                     restyled << n;
             }
             QCOMPARE(restyled, e.indicators);
@@ -258,9 +265,9 @@ private slots:
         QVERIFY(!seen.isEmpty() && seen.last() == QStringLiteral("after the window"));
         QVERIFY2(seen.filter(QStringLiteral("allocation limit")).isEmpty(), qPrintable(seen.join('\n')));
         QTRY_VERIFY(tu::waiting(*w));
-        QVERIFY(colorsPainted(w->ui->lbSplit) > 8);                        // the header
-        QVERIFY(colorsPainted(w->findChild<QLabel *>("label")) > 8);       // the about picture
-        QCOMPARE(colorsPainted(w->ui->lbMain), 1);                         // no model yet
+        QVERIFY(colorsPainted(w->ui->lbSplit) > 8);                   // the header
+        QVERIFY(colorsPainted(w->findChild<QLabel *>("label")) > 8);  // the about picture
+        QCOMPARE(colorsPainted(w->ui->lbMain), 1);                    // no model yet
         QCOMPARE(colorsPainted(w->ui->lbMainRGB), 1);
 
         // Each placeholder is a model's picture: the one refused while the

@@ -7,8 +7,8 @@ namespace {
 constexpr uint16_t kPid = 0x2007;
 
 tu::Bytes settingFrame(int sub, uint32_t value, int store) {
-    return tu::frame({0x02, 0x0C, sub, int(value & 0xFF), int((value >> 8) & 0xFF),
-                      int((value >> 16) & 0xFF), int(value >> 24), store});
+    return tu::frame({0x02, 0x0C, sub, int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF),
+                      int(value >> 24), store});
 }
 
 // Paddle record with bite point 5000 on the left and limits rightMax,
@@ -116,7 +116,7 @@ private slots:
         w->ui->pbCalR->click();
         QCOMPARE(w->ui->pbCalR->text(), QStringLiteral("CALIBRATE"));
         QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(0x00, {4096, 3900, 0, 200}),
-                                             paddleFrame(0xEF, {2500, 3900, 1500, 200})}));
+                                                     paddleFrame(0xEF, {2500, 3900, 1500, 200})}));
         QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 3900, 1500, 200}));
 
         // Ended within 500 ms: the full range is stored, and the reset that
@@ -125,7 +125,7 @@ private slots:
         w->ui->pbCalL->click();
         w->ui->pbCalL->click();
         QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(0x00, {2500, 4096, 1500, 0}),
-                                             paddleFrame(0xEF, {2500, 4096, 1500, 0})}));
+                                                     paddleFrame(0xEF, {2500, 4096, 1500, 0})}));
         w->onCalibrate();
         QCOMPARE(w->leftMin, 0u);
         QCOMPARE(w->leftMax, 4096u);

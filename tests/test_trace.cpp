@@ -76,7 +76,8 @@ private slots:
             QStringLiteral("send 02 0b 0d 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 -> 20");
         QVERIFY(got.contains(identity));
         QVERIFY(std::any_of(got.begin(), got.end(), [](const QString &l) {
-            return l.startsWith(QLatin1String("get 02 0d 4d 2d 5a 45 4e 00")) && l.endsWith(QLatin1String(" -> 21"));
+            return l.startsWith(QLatin1String("get 02 0d 4d 2d 5a 45 4e 00")) &&
+                   l.endsWith(QLatin1String(" -> 21"));
         }));
         // Input 5 is bit 5 of byte 5 of the report.
         QVERIFY(std::any_of(got.begin(), got.end(), [](const QString &l) {
@@ -103,7 +104,8 @@ private slots:
 
     void failedCallsKeepTheirResult() {
         const uint8_t frame[3] = {0x02, 0x0c, 0x08};
-        QCOMPARE(protocolTraceLine(device::TraceKind::Send, frame, 3, -1), QStringLiteral("send 02 0c 08 -> -1"));
+        QCOMPARE(protocolTraceLine(device::TraceKind::Send, frame, 3, -1),
+                 QStringLiteral("send 02 0c 08 -> -1"));
         QCOMPARE(protocolTraceLine(device::TraceKind::Get, frame, 0, -1), QStringLiteral("get -> -1"));
     }
 };

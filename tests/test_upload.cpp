@@ -23,7 +23,6 @@ QList<int> values(const QSignalSpy &spy) {
     return out;
 }
 
-
 }  // namespace
 
 class UploadTest : public QObject {
@@ -119,7 +118,8 @@ private slots:
         QVERIFY(!w->upgradeThread.isRunning());
         QVERIFY(tu::commands().empty());
         QVERIFY(QFile::exists(path));
-        QCOMPARE(firmware::classifyUploadPath(path, qint64(device::kMaxFirmwareSize)) == firmware::UploadPath::Image,
+        QCOMPARE(firmware::classifyUploadPath(path, qint64(device::kMaxFirmwareSize)) ==
+                     firmware::UploadPath::Image,
                  path.endsWith(QLatin1String(".bin")));
     }
 
@@ -150,7 +150,8 @@ private slots:
             act();
             QTRY_VERIFY(box->answered());
             QCOMPARE(box->title(), QString("Notify"));
-            QCOMPARE(box->text(), QString("A firmware update is in progress. Please wait until it has finished."));
+            QCOMPARE(box->text(),
+                     QString("A firmware update is in progress. Please wait until it has finished."));
         };
         w->ui->lePath->setText(second);
         refuse([&] { w->ui->pbUpgrade->click(); });

@@ -2,14 +2,15 @@
 // and finding it again, dragging, the tray, the sidebar and closing.
 #include "testutil.h"
 
-#include <QSignalSpy>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 
 namespace {
 
 // Straight to the handlers: the event path would round fractional positions.
-void sendMouse(TestWindow *w, QEvent::Type type, QPointF global, Qt::MouseButton button, Qt::MouseButtons buttons) {
+void sendMouse(TestWindow *w, QEvent::Type type, QPointF global, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
     QMouseEvent event(type, w->mapFromGlobal(global), global, button, buttons, Qt::NoModifier);
     if (type == QEvent::MouseButtonPress) w->mousePressEvent(&event);
     else if (type == QEvent::MouseMove) w->mouseMoveEvent(&event);
@@ -111,11 +112,13 @@ private slots:
         const QPointF top(w->x() + 300, w->y());
         const QPointF marker(2147483647.0, 2147483647.0);
         for (int dy : {0, 50, 120}) {
-            sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(0, dy), Qt::LeftButton, Qt::LeftButton);
+            sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(0, dy), Qt::LeftButton,
+                      Qt::LeftButton);
             QCOMPARE(w->dragOrigin, marker);
         }
         for (int dy : {1, 49}) {
-            sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(850 - 300, dy), Qt::LeftButton, Qt::LeftButton);
+            sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(850 - 300, dy), Qt::LeftButton,
+                      Qt::LeftButton);
             QCOMPARE(w->dragOrigin, top + QPointF(550, dy));
         }
         // Two moves add up; fractions are cut toward zero at each step.
@@ -185,7 +188,8 @@ private slots:
         QObject::connect(&stray, SIGNAL(clicked(bool)), w.get(), SLOT(onSidebar()));
         stray.click();
         QCOMPARE(w->ui->stackedWidget->currentIndex(), 4);
-        for (QPushButton *b : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4, w->ui->pbS5}) QVERIFY(!b->isChecked());
+        for (QPushButton *b : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4, w->ui->pbS5})
+            QVERIFY(!b->isChecked());
     }
 
     void closeStopsTheReader() {

@@ -215,14 +215,14 @@ inline void isolateSettings() {
 }  // namespace tu
 
 // QTEST_MAIN with the settings kept in a scratch folder and the images registered.
-#define ORVANE_TEST_MAIN(TestClass)                          \
-    int main(int argc, char *argv[]) {                       \
-        tu::isolateSettings();                               \
-        QApplication app(argc, argv);                        \
-        orvaneInitResources();                               \
-        TestClass test;                                      \
-        QTEST_SET_MAIN_SOURCE_PATH                           \
+#define ORVANE_TEST_MAIN(TestClass)                         \
+    int main(int argc, char *argv[]) {                      \
+        tu::isolateSettings();                              \
+        QApplication app(argc, argv);                       \
+        orvaneInitResources();                              \
+        TestClass test;                                     \
+        QTEST_SET_MAIN_SOURCE_PATH                          \
         const int result = QTest::qExec(&test, argc, argv); \
-        tu::resetBus();                                      \
-        return result;                                       \
+        tu::resetBus();                                     \
+        return result;                                      \
     }

@@ -53,9 +53,7 @@ QTransform pageTransform() {
 
 QPointF mirror(QPointF p) { return QPointF(2 * kCx - p.x(), p.y()); }
 
-QPainterPath mirrored(const QPainterPath &path) {
-    return QTransform(-1, 0, 0, 1, 2 * kCx, 0).map(path);
-}
+QPainterPath mirrored(const QPainterPath &path) { return QTransform(-1, 0, 0, 1, 2 * kCx, 0).map(path); }
 
 // Closes the left half of an outline (drawn from the top of the centre line
 // to its bottom) with its own mirror image.
@@ -77,18 +75,14 @@ QPainterPath symmetric(const QPainterPath &half) {
     }
     QPainterPath out(start);
     for (const Seg &s : segs) {
-        if (s.curve)
-            out.cubicTo(s.c1, s.c2, s.p);
-        else
-            out.lineTo(s.p);
+        if (s.curve) out.cubicTo(s.c1, s.c2, s.p);
+        else out.lineTo(s.p);
     }
     for (int k = int(segs.size()) - 1; k >= 0; --k) {
         const QPointF to = k == 0 ? start : segs[size_t(k) - 1].p;
         const Seg &s = segs[size_t(k)];
-        if (s.curve)
-            out.cubicTo(mirror(s.c2), mirror(s.c1), mirror(to));
-        else
-            out.lineTo(mirror(to));
+        if (s.curve) out.cubicTo(mirror(s.c2), mirror(s.c1), mirror(to));
+        else out.lineTo(mirror(to));
     }
     out.closeSubpath();
     return out;
@@ -129,8 +123,9 @@ QImage noiseTile(QColor base, int amplitude) {
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) {
             const int n = d(rng());
-            img.setPixelColor(x, y, QColor(qBound(0, base.red() + n, 255), qBound(0, base.green() + n, 255),
-                                           qBound(0, base.blue() + n, 255)));
+            img.setPixelColor(x, y,
+                              QColor(qBound(0, base.red() + n, 255), qBound(0, base.green() + n, 255),
+                                     qBound(0, base.blue() + n, 255)));
         }
     return img;
 }
@@ -273,7 +268,8 @@ void edge(QPainter &p, const QPainterPath &path, double width = 1.0, int light =
 }
 
 QColor mix(QColor a, QColor b, double t) {
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
                             float(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
@@ -291,7 +287,8 @@ QPainterPath tube(QPainter &p, const QPainterPath &centreLine, double width, QCo
         const QColor c = mix(base.darker(420), base, std::pow(1 - x * x, 1.4));
         p.strokePath(centreLine, QPen(c, width * x, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     }
-    p.strokePath(centreLine, QPen(QColor(255, 255, 255, 22), width * 0.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.strokePath(centreLine,
+                 QPen(QColor(255, 255, 255, 22), width * 0.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.fillPath(body, texture(mat().grain));
     topLight(p, body, 50, 120);
     edge(p, body, 0.9, 90);
@@ -320,7 +317,8 @@ void blurAlpha(QImage &img, int radius) {
             }
         }
         for (int x = 0; x < w; ++x) {
-            for (int y = 0; y < h; ++y) line[size_t(y)] = qAlpha(reinterpret_cast<QRgb *>(img.scanLine(y))[x]);
+            for (int y = 0; y < h; ++y)
+                line[size_t(y)] = qAlpha(reinterpret_cast<QRgb *>(img.scanLine(y))[x]);
             int sum = 0;
             for (int y = -radius; y <= radius; ++y) sum += line[size_t(qBound(0, y, h - 1))];
             for (int y = 0; y < h; ++y) {
@@ -521,7 +519,8 @@ void drawLed(QPainter &p, QRectF r, LedShape shape, QColor tint) {
     p.strokePath(housing, QPen(QColor(0, 0, 0, 200), 0.4));
     // Unlit lens: the diffuser's own tint, brightest low where the light falls in.
     const QRectF lb = lens.boundingRect();
-    QRadialGradient lg(lb.center() + QPointF(0, lb.height() * 0.25), std::max(lb.width(), lb.height()) * 0.75);
+    QRadialGradient lg(lb.center() + QPointF(0, lb.height() * 0.25),
+                       std::max(lb.width(), lb.height()) * 0.75);
     lg.setColorAt(0, tint);
     lg.setColorAt(0.55, tint.darker(190));
     lg.setColorAt(1, tint.darker(380));
@@ -552,7 +551,8 @@ PaddleFrame paddleFrame(QPointF pivot, QPointF tip, double width) {
     const double len = f.length;
     QPainterPath blade(QPointF(0, -width * 0.62));
     blade.lineTo(len - width * 0.5, -width * 0.5);
-    blade.cubicTo(len + width * 0.05, -width * 0.5, len + width * 0.05, width * 0.5, len - width * 0.5, width * 0.5);
+    blade.cubicTo(len + width * 0.05, -width * 0.5, len + width * 0.05, width * 0.5, len - width * 0.5,
+                  width * 0.5);
     blade.lineTo(0, width * 0.62);
     blade.closeSubpath();
     f.shape = f.toPage.map(blade);
@@ -630,8 +630,7 @@ void drawHub(QPainter &p, QPointF c, double r, QColor accent) {
         p.drawEllipse(b, 2.6, 2.6);
         p.setBrush(QColor(20, 20, 22));
         QPolygonF hex;
-        for (int k = 0; k < 6; ++k)
-            hex << b + QPointF(std::cos(k * M_PI / 3), std::sin(k * M_PI / 3)) * 1.1;
+        for (int k = 0; k < 6; ++k) hex << b + QPointF(std::cos(k * M_PI / 3), std::sin(k * M_PI / 3)) * 1.1;
         p.drawPolygon(hex);
     }
     QRadialGradient cg(c - QPointF(r * 0.1, r * 0.15), r * 0.5);
@@ -774,7 +773,8 @@ Layout layoutOf(const device::Profile &row) {
         const QRectF r = rectOf(p, shownSize(p));
         Spot *host = nullptr;
         for (Spot &s : out.spots)
-            if ((s.kind == Kind::Button || s.kind == Kind::Encoder) && distance(s.rect.center(), r.center()) < 4)
+            if ((s.kind == Kind::Button || s.kind == Kind::Encoder) &&
+                distance(s.rect.center(), r.center()) < 4)
                 host = &s;
         if (host) {
             host->lit = true;
@@ -803,9 +803,9 @@ Layout layoutOf(const device::Profile &row) {
 struct Wheel {
     const char *picture;
     QColor accent;
-    QColor cap;                                  // most button caps
+    QColor cap;                                         // most button caps
     std::vector<std::pair<const char *, QColor>> caps;  // the coloured ones
-    QPointF shiftPivot, extraPivot, clutchPivot;  // left side; right is mirrored
+    QPointF shiftPivot, extraPivot, clutchPivot;        // left side; right is mirrored
     double shiftWidth, clutchWidth;
     QPainterPath (*silhouette)();
     void (*body)(QPainter &, const Wheel &);
@@ -948,9 +948,25 @@ void bodyMzen(QPainter &p, const Wheel &w) {
 
 // Formula wheel with a rev-light bridge; angular, satin plate, carbon wings.
 QPainterPath pqv7Plate() {
-    return symmetric(roundedHalf({{kCx, 12}, {262, 12}, {252, 24}, {252, 64}, {238, 86}, {198, 86}, {184, 42},
-                                  {168, 24}, {100, 22}, {64, 40}, {62, 300}, {74, 352}, {98, 364}, {126, 364},
-                                  {150, 296}, {206, 292}, {222, 330}, {240, 364}, {kCx, 364}},
+    return symmetric(roundedHalf({{kCx, 12},
+                                  {262, 12},
+                                  {252, 24},
+                                  {252, 64},
+                                  {238, 86},
+                                  {198, 86},
+                                  {184, 42},
+                                  {168, 24},
+                                  {100, 22},
+                                  {64, 40},
+                                  {62, 300},
+                                  {74, 352},
+                                  {98, 364},
+                                  {126, 364},
+                                  {150, 296},
+                                  {206, 292},
+                                  {222, 330},
+                                  {240, 364},
+                                  {kCx, 364}},
                                  9));
 }
 
@@ -959,8 +975,8 @@ QPainterPath pqv7Wing() {
 }
 
 QPainterPath pqv7Grip() {
-    return roundedPolygon({{64, 52}, {98, 26}, {103, 52}, {98, 150}, {101, 300}, {112, 356}, {84, 362}, {64, 338}},
-                          10);
+    return roundedPolygon(
+        {{64, 52}, {98, 26}, {103, 52}, {98, 150}, {101, 300}, {112, 356}, {84, 362}, {64, 338}}, 10);
 }
 
 void bodyPqv7(QPainter &p, const Wheel &w) {
@@ -1036,7 +1052,8 @@ QPainterPath lbRim(double inset) {
     const double rad = qDegreesToRadians(a);
     const QPointF tangent(std::sin(rad) * -1, -std::cos(rad));  // direction of travel
     const double bottom = 358 - inset;
-    h.cubicTo(end + tangent * (40 - inset * 0.4), QPointF(262 + inset * 0.4, bottom), QPointF(312 + inset * 0.3, bottom));
+    h.cubicTo(end + tangent * (40 - inset * 0.4), QPointF(262 + inset * 0.4, bottom),
+              QPointF(312 + inset * 0.3, bottom));
     h.lineTo(kCx, bottom);
     return symmetric(h);
 }
@@ -1086,23 +1103,37 @@ void bodyLb(QPainter &p, const Wheel &w) {
 
 // Yoke: tall horns, open top and bottom, forged carbon, a display in the middle.
 QPainterPath kstarBody() {
-    return symmetric(roundedHalf({{kCx, 64}, {272, 66}, {238, 92}, {202, 94}, {178, 46}, {150, 28}, {104, 24},
-                                  {75, 38}, {65, 90}, {63, 240}, {74, 288}, {112, 290}, {166, 282}, {214, 304},
-                                  {268, 314}, {322, 300}, {kCx, 294}},
+    return symmetric(roundedHalf({{kCx, 64},
+                                  {272, 66},
+                                  {238, 92},
+                                  {202, 94},
+                                  {178, 46},
+                                  {150, 28},
+                                  {104, 24},
+                                  {75, 38},
+                                  {65, 90},
+                                  {63, 240},
+                                  {74, 288},
+                                  {112, 290},
+                                  {166, 282},
+                                  {214, 304},
+                                  {268, 314},
+                                  {322, 300},
+                                  {kCx, 294}},
                                  14));
 }
 
 QPainterPath kstarGrip() {
-    return roundedPolygon({{66, 70}, {80, 34}, {104, 26}, {96, 90}, {94, 200}, {100, 284}, {78, 286}, {65, 240},
-                           {63, 110}},
-                          12);
+    return roundedPolygon(
+        {{66, 70}, {80, 34}, {104, 26}, {96, 90}, {94, 200}, {100, 284}, {78, 286}, {65, 240}, {63, 110}},
+        12);
 }
 
 void bodyKstar(QPainter &p, const Wheel &w) {
     plate(p, kstarBody(), mat().forged);
     // Raised satin face around the display, with light bars.
-    const QPainterPath face =
-        symmetric(roundedHalf({{kCx, 74}, {296, 76}, {264, 96}, {254, 140}, {254, 246}, {282, 290}, {kCx, 286}}, 18));
+    const QPainterPath face = symmetric(
+        roundedHalf({{kCx, 74}, {296, 76}, {264, 96}, {254, 140}, {254, 246}, {282, 290}, {kCx, 286}}, 18));
     p.fillPath(face, texture(mat().satin));
     topLight(p, face, 40, 100);
     edge(p, face, 0.9, 90);
@@ -1178,7 +1209,8 @@ void bodyNva(QPainter &p, const Wheel &w) {
     p.fillPath(strip, QColor(12, 12, 14));
     edge(p, strip, 0.7, 70);
     tube(p, octagon(kNvaRect, kNvaChamfer, kNvaRim / 2), kNvaRim, QColor(60, 60, 64));
-    for (double d : {4.0, kNvaRim - 4}) stitches(p, octagon(kNvaRect, kNvaChamfer, d), withAlpha(w.accent, 210));
+    for (double d : {4.0, kNvaRim - 4})
+        stitches(p, octagon(kNvaRect, kNvaChamfer, d), withAlpha(w.accent, 210));
     QPainterPath marker;
     marker.addRoundedRect(QRectF(kCx - 5, 31, 10, 26), 2, 2);
     p.fillPath(marker, w.accent);
@@ -1199,30 +1231,92 @@ QPainterPath zorixSilhouette() {
 
 const std::vector<Wheel> &wheels() {
     static const std::vector<Wheel> list = {
-        {"back.mzen.png", QColor(255, 120, 20), QColor(40, 40, 44),
-         {{"pbIB1", QColor(210, 30, 30)}, {"pbIB9", QColor(30, 170, 60)}, {"pbIB3", QColor(230, 180, 20)},
+        {"back.mzen.png",
+         QColor(255, 120, 20),
+         QColor(40, 40, 44),
+         {{"pbIB1", QColor(210, 30, 30)},
+          {"pbIB9", QColor(30, 170, 60)},
+          {"pbIB3", QColor(230, 180, 20)},
           {"pbIB11", QColor(30, 110, 220)}},
-         {300, 170}, {}, {300, 240}, 44, 62, mzenPlate, bodyMzen},
-        {"back.pqv7.png", QColor(225, 30, 45), QColor(40, 40, 44),
-         {{"pbIB1", QColor(225, 30, 45)}, {"pbIB9", QColor(225, 30, 45)}, {"pbIB4", QColor(240, 200, 30)},
+         {300, 170},
+         {},
+         {300, 240},
+         44,
+         62,
+         mzenPlate,
+         bodyMzen},
+        {"back.pqv7.png",
+         QColor(225, 30, 45),
+         QColor(40, 40, 44),
+         {{"pbIB1", QColor(225, 30, 45)},
+          {"pbIB9", QColor(225, 30, 45)},
+          {"pbIB4", QColor(240, 200, 30)},
           {"pbIB12", QColor(30, 110, 220)}},
-         {300, 170}, {}, {300, 240}, 44, 62, pqv7Plate, bodyPqv7},
-        {"back.mtide.png", QColor(200, 160, 90), QColor(34, 34, 36),
+         {300, 170},
+         {},
+         {300, 240},
+         44,
+         62,
+         pqv7Plate,
+         bodyPqv7},
+        {"back.mtide.png",
+         QColor(200, 160, 90),
+         QColor(34, 34, 36),
          {{"pbIB1", QColor(200, 40, 30)}, {"pbIB9", QColor(40, 150, 60)}},
-         {330, 170}, {}, {330, 230}, 44, 52, tideSilhouette, bodyTide},
-        {"back.lb370.png", QColor(0, 178, 186), QColor(46, 48, 52),
+         {330, 170},
+         {},
+         {330, 230},
+         44,
+         52,
+         tideSilhouette,
+         bodyTide},
+        {"back.lb370.png",
+         QColor(0, 178, 186),
+         QColor(46, 48, 52),
          {{"pbIB1", QColor(0, 178, 186)}, {"pbIB9", QColor(0, 178, 186)}},
-         {330, 165}, {}, {}, 44, 0, lbSilhouette, bodyLb},
-        {"back.kstar2.png", QColor(30, 140, 255), QColor(38, 38, 42),
+         {330, 165},
+         {},
+         {},
+         44,
+         0,
+         lbSilhouette,
+         bodyLb},
+        {"back.kstar2.png",
+         QColor(30, 140, 255),
+         QColor(38, 38, 42),
          {{"pbIB1", QColor(30, 140, 255)}, {"pbIB9", QColor(30, 140, 255)}},
-         {280, 150}, {}, {200, 230}, 46, 56, kstarBody, bodyKstar},
-        {"back.zorix.png", QColor(255, 196, 0), QColor(38, 38, 42),
-         {{"pbIB1", QColor(255, 196, 0)}, {"pbIB9", QColor(255, 196, 0)}, {"pbIB2", QColor(210, 35, 35)},
+         {280, 150},
+         {},
+         {200, 230},
+         46,
+         56,
+         kstarBody,
+         bodyKstar},
+        {"back.zorix.png",
+         QColor(255, 196, 0),
+         QColor(38, 38, 42),
+         {{"pbIB1", QColor(255, 196, 0)},
+          {"pbIB9", QColor(255, 196, 0)},
+          {"pbIB2", QColor(210, 35, 35)},
           {"pbIB10", QColor(40, 160, 70)}},
-         {250, 160}, {250, 190}, {300, 240}, 48, 58, zorixSilhouette, bodyZorix},
-        {"back.nva4.png", QColor(60, 205, 100), QColor(38, 38, 42),
+         {250, 160},
+         {250, 190},
+         {300, 240},
+         48,
+         58,
+         zorixSilhouette,
+         bodyZorix},
+        {"back.nva4.png",
+         QColor(60, 205, 100),
+         QColor(38, 38, 42),
          {{"pbIB1", QColor(60, 205, 100)}, {"pbIB9", QColor(60, 205, 100)}},
-         {300, 160}, {}, {300, 215}, 44, 48, nvaSilhouette, bodyNva},
+         {300, 160},
+         {},
+         {300, 215},
+         44,
+         48,
+         nvaSilhouette,
+         bodyNva},
     };
     return list;
 }
@@ -1257,7 +1351,8 @@ QImage drawWheel(const device::Profile &row, const Wheel &w) {
         const QPointF tip = s.rect.center();
         const QPointF pivot = s.kind == Kind::ExtraPaddle ? w.extraPivot : w.shiftPivot;
         const bool left = tip.x() < kCx;
-        paddles.push_back({left ? pivot : mirror(pivot), tip, w.shiftWidth * (s.kind == Kind::ExtraPaddle ? 0.8 : 1.0),
+        paddles.push_back({left ? pivot : mirror(pivot), tip,
+                           w.shiftWidth * (s.kind == Kind::ExtraPaddle ? 0.8 : 1.0),
                            s.kind == Kind::ExtraPaddle});
     }
 
@@ -1280,12 +1375,8 @@ QImage drawWheel(const device::Profile &row, const Wheel &w) {
 
     for (const Spot &s : layout.spots) {
         switch (s.kind) {
-        case Kind::Stick:
-            drawStick(p, s.rect, w.accent);
-            break;
-        case Kind::Encoder:
-            drawEncoder(p, s.rect, w.accent, s.lit);
-            break;
+        case Kind::Stick: drawStick(p, s.rect, w.accent); break;
+        case Kind::Encoder: drawEncoder(p, s.rect, w.accent, s.lit); break;
         case Kind::Button: {
             QColor cap = w.cap;
             for (const auto &c : w.caps)
@@ -1293,12 +1384,9 @@ QImage drawWheel(const device::Profile &row, const Wheel &w) {
             drawButton(p, s.rect, cap, s.lit, glyphFor(s.name));
             break;
         }
-        case Kind::Led:
-            drawLed(p, s.rect, s.shape, s.tint);
-            break;
+        case Kind::Led: drawLed(p, s.rect, s.shape, s.tint); break;
         case Kind::ShiftPaddle:
-        case Kind::ExtraPaddle:
-            break;
+        case Kind::ExtraPaddle: break;
         }
     }
     return img;
@@ -1322,7 +1410,8 @@ QImage overlay(const device::Profile &row, const QImage &picture) {
     if (row.extraPairButtons == device::ExtraPairButtons::WhenFlagged)
         for (const auto &pl : row.extraPairPos) frame(rectOf(pl, {24, 24}), QColor(255, 0, 255));
     if (row.calibration == device::Calibration::Shown)
-        for (const auto &pl : row.calibrationControls) frame(rectOf(pl, formSize(pl.widget)), QColor(255, 80, 80));
+        for (const auto &pl : row.calibrationControls)
+            frame(rectOf(pl, formSize(pl.widget)), QColor(255, 80, 80));
     const int y[3] = {row.encoderY[0], row.encoderY[1], row.encoderY[2]};
     frame(QRectF(290, y[0], 181, 21), QColor(255, 220, 0));
     frame(QRectF(309, y[1], 141, 22), QColor(255, 220, 0));
@@ -1447,7 +1536,8 @@ QImage about() {
     f.setLetterSpacing(QFont::AbsoluteSpacing, 10);
     p.setFont(f);
     p.setPen(QColor(190, 194, 200));
-    p.drawText(QRectF(246, 182, 540, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("SIM RACING WHEELS"));
+    p.drawText(QRectF(246, 182, 540, 40), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("SIM RACING WHEELS"));
     return img;
 }
 
@@ -1485,12 +1575,9 @@ int main(int argc, char **argv) {
     QString outDir = QStringLiteral(ORVANE_ART_DIR), overlayDir, iconDir;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--overlay") && i + 1 < args.size())
-            overlayDir = args[++i];
-        else if (args[i] == QLatin1String("--icons") && i + 1 < args.size())
-            iconDir = args[++i];
-        else
-            outDir = args[i];
+        if (args[i] == QLatin1String("--overlay") && i + 1 < args.size()) overlayDir = args[++i];
+        else if (args[i] == QLatin1String("--icons") && i + 1 < args.size()) iconDir = args[++i];
+        else outDir = args[i];
     }
     if (!iconDir.isEmpty()) {
         // The hicolor sizes of packaging/icons; the emblem is drawn at each size, not scaled.
@@ -1498,7 +1585,8 @@ int main(int argc, char **argv) {
         for (int size : {48, 64, 128, 256}) {
             const QString dir = QStringLiteral("%1/%2x%2/apps").arg(iconDir).arg(size);
             QDir().mkpath(dir);
-            ok &= save(logo(size).convertToFormat(QImage::Format_ARGB32), dir + QStringLiteral("/orvane.png"));
+            ok &=
+                save(logo(size).convertToFormat(QImage::Format_ARGB32), dir + QStringLiteral("/orvane.png"));
         }
         return ok ? 0 : 1;
     }
@@ -1516,7 +1604,8 @@ int main(int argc, char **argv) {
     ok &= save(about(), out.filePath(QStringLiteral("about.png")));
     ok &= save(tarn(), out.filePath(QStringLiteral("tarn.png")));
     // The tray and window icon: one 48 x 48 image with alpha.
-    ok &= save(logo(48).convertToFormat(QImage::Format_ARGB32), out.filePath(QStringLiteral("main.ico")), "ico");
+    ok &= save(logo(48).convertToFormat(QImage::Format_ARGB32), out.filePath(QStringLiteral("main.ico")),
+               "ico");
 
     for (const device::Profile &row : device::profiles()) {
         const char *file = std::strrchr(row.picture, '/') + 1;

@@ -16,8 +16,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImageReader>
 #include <QPixmap>
 #include <QPushButton>
@@ -120,7 +120,9 @@ public:
         }
         sim::setPaddles(kProductId, 2600, 1300);
         const bool allLit = waitFor(
-            [&] { return std::all_of(lit.begin(), lit.end(), [](QWidget *w) { return w && w->isVisible(); }); },
+            [&] {
+                return std::all_of(lit.begin(), lit.end(), [](QWidget *w) { return w && w->isVisible(); });
+            },
             3000);
         take(*window, prefix + QStringLiteral("-inputs.png"), allLit && !lit.empty());
 
@@ -161,12 +163,10 @@ private:
         const QString path = m_out.filePath(file);
         QFile::remove(path);
         const bool written = window.grab().save(path, "PNG");
-        if (!written)
-            std::fprintf(stderr, "orvane-screenshots: cannot write %s\n", qPrintable(path));
+        if (!written) std::fprintf(stderr, "orvane-screenshots: cannot write %s\n", qPrintable(path));
         else if (!ready)
             std::fprintf(stderr, "orvane-screenshots: %s does not show what it should\n", qPrintable(path));
-        else
-            std::printf("%s\n", qPrintable(path));
+        else std::printf("%s\n", qPrintable(path));
         m_shots.push_back({file, written && ready});
     }
 

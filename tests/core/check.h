@@ -50,27 +50,27 @@ inline int run() {
 
 #define CHECK_CAT2(a, b) a##b
 #define CHECK_CAT(a, b) CHECK_CAT2(a, b)
-#define TEST_CASE(name)                                                              \
-    static void CHECK_CAT(test_, __LINE__)();                                        \
+#define TEST_CASE(name)                                                                 \
+    static void CHECK_CAT(test_, __LINE__)();                                           \
     static check::Register CHECK_CAT(reg_, __LINE__)(name, CHECK_CAT(test_, __LINE__)); \
     static void CHECK_CAT(test_, __LINE__)()
-#define CHECK(cond)                                                      \
-    do {                                                                 \
-        if (!(cond)) check::fail(__FILE__, __LINE__, #cond);             \
+#define CHECK(cond)                                          \
+    do {                                                     \
+        if (!(cond)) check::fail(__FILE__, __LINE__, #cond); \
     } while (0)
 // CHECK for one row of a table, named in the failure.
-#define CHECK_FOR(row, cond)                                                              \
-    do {                                                                                  \
-        if (!(cond)) check::fail(__FILE__, __LINE__, std::string(row) + ": " #cond);      \
+#define CHECK_FOR(row, cond)                                                         \
+    do {                                                                             \
+        if (!(cond)) check::fail(__FILE__, __LINE__, std::string(row) + ": " #cond); \
     } while (0)
-#define CHECK_EQ(a, b)                                                                   \
-    do {                                                                                 \
-        const auto va_ = (a);                                                            \
-        const auto vb_ = (b);                                                            \
-        if (!(va_ == vb_))                                                               \
-            check::fail(__FILE__, __LINE__,                                              \
-                        std::string(#a " == " #b " (") + std::to_string(va_) + " vs " + \
-                            std::to_string(vb_) + ")");                                  \
+#define CHECK_EQ(a, b)                                                                                      \
+    do {                                                                                                    \
+        const auto va_ = (a);                                                                               \
+        const auto vb_ = (b);                                                                               \
+        if (!(va_ == vb_))                                                                                  \
+            check::fail(                                                                                    \
+                __FILE__, __LINE__,                                                                         \
+                std::string(#a " == " #b " (") + std::to_string(va_) + " vs " + std::to_string(vb_) + ")"); \
     } while (0)
 #define TEST_MAIN() \
     int main() { return check::run(); }

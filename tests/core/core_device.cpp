@@ -6,7 +6,6 @@
 
 #include <hidapi/hidapi.h>
 
-
 using namespace device;
 using device::Device;
 

@@ -25,7 +25,8 @@ bool listed(const std::string &list, const std::string &name) {
     std::istringstream in(list);
     for (std::string entry; in >> entry;) {
         if (entry == name) return true;
-        if (entry.back() == '*' && name.compare(0, entry.size() - 1, entry, 0, entry.size() - 1) == 0) return true;
+        if (entry.back() == '*' && name.compare(0, entry.size() - 1, entry, 0, entry.size() - 1) == 0)
+            return true;
     }
     return false;
 }
@@ -163,7 +164,8 @@ TEST_CASE("every button through a write and a read") {
     for (const Model &m : kModels) {
         std::map<std::string, Rgb> set;
         for (int b = 0; b < ButtonCount; ++b)
-            set[buttonName(Button(b))] = {uint8_t(100 + b), uint8_t((b * 37 + 5) % 256), uint8_t((b * 91 + 200) % 256)};
+            set[buttonName(Button(b))] = {uint8_t(100 + b), uint8_t((b * 37 + 5) % 256),
+                                          uint8_t((b * 91 + 200) % 256)};
         const Layout &layout = *device::ledModelFor(m.name).layout;
         const auto shown = readColors(layout, composed(&layout, set));
         for (int b = 0; b < ButtonCount; ++b) {

@@ -55,7 +55,8 @@ Requests requests() {
 std::vector<Bytes> commands() {
     std::vector<Bytes> out;
     for (const auto &e : sim::frameLog())
-        if (e.op == sim::Op::Write || (e.op == sim::Op::Send && e.bytes[1] != CmdReadRecord)) out.push_back(e.bytes);
+        if (e.op == sim::Op::Write || (e.op == sim::Op::Send && e.bytes[1] != CmdReadRecord))
+            out.push_back(e.bytes);
     return out;
 }
 
@@ -200,8 +201,9 @@ TEST_CASE("every read asks for its record and decodes the answer") {
 }
 
 TEST_CASE("a read whose send or get fails says so") {
-    const std::pair<sim::Op, sim::Fault> faults[] = {
-        {sim::Op::Send, sim::Fault::Fail}, {sim::Op::Get, sim::Fault::Fail}, {sim::Op::Get, sim::Fault::Unplug}};
+    const std::pair<sim::Op, sim::Fault> faults[] = {{sim::Op::Send, sim::Fault::Fail},
+                                                     {sim::Op::Get, sim::Fault::Fail},
+                                                     {sim::Op::Get, sim::Fault::Unplug}};
     for (const ReadOp &op : readOps()) {
         for (const auto &[call, fault] : faults) {
             fresh();

@@ -23,8 +23,7 @@ void checkExchangesWhole(const std::vector<sim::LogEntry> &log, int &exchanges) 
         // The next feature report or output report on the bus must be this
         // exchange's get, from the same thread.
         size_t j = i + 1;
-        while (j < log.size() && (log[j].op == sim::Op::Read || log[j].op == sim::Op::SetNonBlocking))
-            ++j;
+        while (j < log.size() && (log[j].op == sim::Op::Read || log[j].op == sim::Op::SetNonBlocking)) ++j;
         CHECK(j < log.size());
         if (j >= log.size()) return;
         CHECK(log[j].op == sim::Op::Get);
@@ -112,8 +111,7 @@ TEST_CASE("a close waits for a running read but not for its whole time-out") {
     std::thread reader([&] {
         uint8_t buf[17];
         started = true;
-        while (d.readInput(buf, sizeof buf, 100) >= 0) {
-        }
+        while (d.readInput(buf, sizeof buf, 100) >= 0) {}
     });
     while (!started) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
