@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # CI: the whole test suite built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (LeakSanitizer at every exit), then the device
-# object and simulated-wheel stress tests with ThreadSanitizer. The first
-# report of any sanitizer ends the test with an error.
+# UndefinedBehaviorSanitizer (LeakSanitizer at every exit), then the core's
+# tests (device object, wheel operations, simulated wheel) with
+# ThreadSanitizer. The first report of any sanitizer ends the test with an error.
 #   bash tools/ci-sanitizers.sh        (build folders build-asan and build-tsan)
 # ORVANE_ASAN_DIR and ORVANE_TSAN_DIR choose other build folders.
 set -euo pipefail
@@ -21,7 +21,7 @@ cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_SANITIZE="addre
 cmake --build "$asan" -j"$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$asan" --output-on-failure -j2
 
-echo "== ThreadSanitizer: the device object and the simulated wheel"
+echo "== ThreadSanitizer: the core and the simulated wheel"
 cmake -S . -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_CORE_ONLY=ON -DORVANE_SANITIZE=thread -DORVANE_WERROR=ON
 cmake --build "$tsan" -j"$jobs"
 ctest --test-dir "$tsan" --output-on-failure -j2
