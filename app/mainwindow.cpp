@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QImageReader>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -130,13 +131,17 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     trayIcon->setContextMenu(menu);
     connect(trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onTrayActivated);
 
-    // No live instance answered the probe, so a name left by a crashed one is
-    // stale; and only this user may reach the server.
-    const QString name = QCoreApplication::applicationName();
-    QLocalServer::removeServer(name);
-    localServer.setSocketOptions(QLocalServer::UserAccessOption);
-    localServer.listen(name);
-    connect(&localServer, &QLocalServer::newConnection, this, &MainWindow::onShowNormal);
+    listenForInstances(localServer);
+    // Each later start brings the window back. Its connection is taken and
+    // closed at once: left pending, they fill the server's queue, and later
+    // starts would find no answer.
+    connect(&localServer, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = localServer.nextPendingConnection()) {
+            socket->close();
+            socket->deleteLater();
+        }
+        onShowNormal();
+    });
 }
 
 MainWindow::~MainWindow() {

@@ -1,9 +1,11 @@
-// The single-instance guard with real processes: a second start ends with
-// -17, a crashed instance's name does not block the next start, and copies
-// under other names run side by side.
+// The single-instance guard: every start brings the window back; with real
+// processes, a second start ends with -17, a crashed instance's name does not
+// block the next start, a busy one's is not taken over, and copies under
+// other names run side by side.
 #include "testutil.h"
 
 #include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 
@@ -27,9 +29,14 @@ struct Process {
     }
 };
 
+// In the runtime folder the test's main points at a private folder of its own.
+QString guardPath(const QString &name) {
+    return qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + name;
+}
+
 bool answers(const QString &name) {
     QLocalSocket socket;
-    socket.connectToServer(name);
+    socket.connectToServer(guardPath(name));
     return socket.waitForConnected(100);
 }
 
@@ -57,6 +64,10 @@ private slots:
     void secondStartExitsWithMinus17() {
         const QString exe = copy(QStringLiteral("orvane-guard-test"));
         QVERIFY(!exe.isEmpty());
+        // Another account's server under the name in the shared temporary folder.
+        QLocalServer squatter;
+        squatter.setSocketOptions(QLocalServer::WorldAccessOption);
+        QVERIFY(squatter.listen(QDir::tempPath() + QStringLiteral("/orvane-guard-test")));
         Process first(exe);
         QVERIFY(waitUntilAnswering(QStringLiteral("orvane-guard-test")));
         Process second(exe);
@@ -67,12 +78,44 @@ private slots:
 
 #ifdef Q_OS_UNIX
         // Only this user may reach the server.
-        const QString socketPath = QDir::tempPath() + QStringLiteral("/orvane-guard-test");
-        const QFile::Permissions p = QFileInfo(socketPath).permissions();
-        QVERIFY(QFileInfo::exists(socketPath));
+        const QFile::Permissions p = QFileInfo(guardPath(QStringLiteral("orvane-guard-test"))).permissions();
+        QVERIFY(p & QFile::WriteOwner);
         QVERIFY(!(p & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup)));
 #endif
     }
+
+    // Every start's connection is taken and closed: left pending, they fill
+    // the server's queue and later starts find no answer.
+    void everyConnectionBringsTheWindowBack() {
+        auto w = tu::makeWindow();
+        const QString path = guardPath(QCoreApplication::applicationName());
+        QCOMPARE(w->localServer.fullServerName(), path);
+        for (int i = 0; i < 100; ++i) {
+            w->onMinimize();
+            QLocalSocket start;
+            start.connectToServer(path);
+            QVERIFY2(start.waitForConnected(1000), qPrintable(QString::number(i)));
+            QTRY_VERIFY(w->isVisible() && !w->trayIcon->isVisible());
+            QVERIFY(!w->localServer.hasPendingConnections());
+        }
+    }
+
+#ifdef Q_OS_UNIX
+    // An instance too busy to take the probe's connection in time keeps its name.
+    void busyInstanceKeepsItsName() {
+        const QString exe = copy(QStringLiteral("orvane-busy-test"));
+        QLocalServer busy;
+        busy.setMaxPendingConnections(0);  // takes nothing: the system's queue fills
+        busy.setListenBacklogSize(0);
+        QVERIFY(busy.listen(guardPath(QStringLiteral("orvane-busy-test"))));
+        QLocalSocket queued;
+        queued.connectToServer(busy.fullServerName());
+        QVERIFY(queued.waitForConnected(1000));
+        Process newcomer(exe);
+        QVERIFY(newcomer.process.waitForFinished(10000));
+        QCOMPARE(newcomer.process.exitCode(), (-17) & 0xFF);
+    }
+#endif
 
     void crashedInstanceDoesNotBlockTheNext() {
         const QString exe = copy(QStringLiteral("orvane-crash-test"));

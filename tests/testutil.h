@@ -205,10 +205,12 @@ inline std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key) {
     return std::make_unique<ModalAnswerer>([key](QWidget *modal) { QTest::keyClick(modal, key); });
 }
 
-// Keeps the tests away from the user's real settings.
+// Keeps the tests away from the user's real settings and runtime folder
+// (the single-instance guard's sockets), for the programs they start too.
 inline void isolateSettings() {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir;  // mode 0700, as a runtime folder must be
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 }
 

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -181,6 +182,9 @@ int main(int argc, char *argv[]) {
     // Quiet, and away from the user's settings (the encoder binding is read per wheel).
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) qputenv("QT_LOGGING_RULES", "*.debug=false");
     QStandardPaths::setTestModeEnabled(true);
+    // And from the user's runtime folder, where the window's single-instance server listens.
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication app(argc, argv);
     orvaneInitResources();
 
