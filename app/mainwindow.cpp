@@ -118,6 +118,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     // empties the inputs page's, and the colours page stays disabled until
     // the model profile gives it its own. Left named, the placeholder would
     // be decoded when the window is first shown.
+    ledState.formPicture = ui->lbMainRGB->styleSheet();
     ui->lbMainRGB->setStyleSheet(QStringLiteral("border-image:"));
     installProtocolTrace();
     hid_init();

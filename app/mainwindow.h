@@ -172,6 +172,9 @@ protected:
         std::array<QPushButton *, 45> buttons{};
         bool resolved = false;
         bool sendFailed = false;
+        // the colors page's picture as the form gives it, shown for a name of
+        // no model (the constructor empties the label for start-up speed)
+        QString formPicture;
     } ledState;
     QPushButton *ledButton(int id);
 

@@ -79,7 +79,12 @@ void MainWindow::applyModelProfile(const QString &name) {
         w->hide();
 
     const QByteArray utf8 = name.toUtf8();
-    for (const device::Profile *row : device::matchingProfiles(utf8.constData())) applyProfileRow(*row);
+    const std::vector<const device::Profile *> rows = device::matchingProfiles(utf8.constData());
+    for (const device::Profile *row : rows) applyProfileRow(*row);
+    // A name of no model keeps the picture it finds, which before any model
+    // is the form's, not the empty one the constructor left.
+    if (rows.empty() && ui->lbMainRGB->styleSheet() == QLatin1String("border-image:"))
+        ui->lbMainRGB->setStyleSheet(ledState.formPicture);
 }
 
 void MainWindow::applyProfileRow(const device::Profile &row) {

@@ -233,19 +233,24 @@ private slots:
         QCOMPARE(w->ui->gpShifter->y(), 170);
     }
 
+    // Before any model the colours page shows the form's picture; after one, its.
     void nameWithoutModel() {
-        auto w = tu::connectedWindow("M-ZEN");
+        auto w = tu::connectedWindow("Prototype 9");
         QVERIFY(w);
-        const QString folder = w->updateFolder;
-        tu::resetBus();
-        sim::plug(0x2007, "Prototype 9");
-        w->onInit();
-        QTRY_VERIFY(tu::connected(*w) && w->deviceName == QStringLiteral("Prototype 9"));
+        QCOMPARE(w->ui->lbMainRGB->styleSheet(), QStringLiteral("border-image: url(:/img/back.nva4.png);"));
+        QCOMPARE(coloursPainted(w->ui->lbMainRGB), 64);
+        for (const char *name : {"M-ZEN", "Prototype 9"}) {
+            tu::resetBus();
+            sim::plug(0x2007, name);
+            w->onInit();
+            QTRY_VERIFY(tu::connected(*w) && w->deviceName == QLatin1String(name));
+            QCOMPARE(w->ui->lbMainRGB->styleSheet(), QStringLiteral("border-image: url(:/img/back.mzen.png)"));
+        }
         QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL Prototype 9"));
         QVERIFY(w->ui->pbS2->isEnabled() && w->ui->pbS3->isEnabled());
         QVERIFY(shownWithPrefixes(w->ui->page2, {"pbT", "pbB", "pbD", "pbX"}).isEmpty());
         QVERIFY(w->ui->gpClutch->isHidden() && w->ui->cbShifter->isHidden() && w->ui->pbCalL->isHidden());
-        QCOMPARE(w->updateFolder, folder);  // the previous model's folder stays
+        QVERIFY(w->updateFolder.endsWith(QLatin1String("/mzen/")));  // the previous model's folder stays
         QVERIFY(w->statusPolling);
     }
 
