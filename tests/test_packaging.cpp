@@ -39,10 +39,12 @@ private slots:
         QStringList expected;
         for (uint16_t pid : device::kProductIds)
             expected << QString::asprintf(R"(SUBSYSTEM=="hidraw", ATTRS{idVendor}=="%04x", )"
-                                          R"(ATTRS{idProduct}=="%04x", TAG+="uaccess")", device::kVendorId, pid);
-        for (uint16_t pid : device::kProductIds)
-            expected << QString::asprintf(R"(SUBSYSTEM=="hidraw", KERNELS=="0005:%04X:%04X.*", TAG+="uaccess")",
+                                          R"(ATTRS{idProduct}=="%04x", TAG+="uaccess")",
                                           device::kVendorId, pid);
+        for (uint16_t pid : device::kProductIds)
+            expected << QString::asprintf(
+                R"(SUBSYSTEM=="hidraw", KERNELS=="0005:%04X:%04X.*", TAG+="uaccess")", device::kVendorId,
+                pid);
         QStringList rules;
         for (const QString &line : lines(path))
             if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#'))) rules << line.trimmed();

@@ -244,7 +244,8 @@ private slots:
             sim::plug(0x2007, name);
             w->onInit();
             QTRY_VERIFY(tu::connected(*w) && w->deviceName == QLatin1String(name));
-            QCOMPARE(w->ui->lbMainRGB->styleSheet(), QStringLiteral("border-image: url(:/img/back.mzen.png)"));
+            QCOMPARE(w->ui->lbMainRGB->styleSheet(),
+                     QStringLiteral("border-image: url(:/img/back.mzen.png)"));
         }
         QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL Prototype 9"));
         QVERIFY(w->ui->pbS2->isEnabled() && w->ui->pbS3->isEnabled());
