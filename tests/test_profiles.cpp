@@ -238,7 +238,7 @@ private slots:
         auto w = tu::connectedWindow("Prototype 9");
         QVERIFY(w);
         QCOMPARE(w->ui->lbMainRGB->styleSheet(), QStringLiteral("border-image: url(:/img/back.nva4.png);"));
-        QCOMPARE(coloursPainted(w->ui->lbMainRGB), 64);
+        QCOMPARE(colorsPainted(w->ui->lbMainRGB), 64);
         for (const char *name : {"M-ZEN", "Prototype 9"}) {
             tu::resetBus();
             sim::plug(0x2007, name);
