@@ -4,7 +4,9 @@
 // the scan at a fake tree.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace device {
 
@@ -15,6 +17,15 @@ struct HidrawScan {
     // nullptr asks access(2).
     bool (*mayOpen)(const std::string &node) = nullptr;
 };
+
+// What the window and orvanectl tell the user then.
+constexpr const char *kNoAccessHint =
+    "Wheel found, but this user may not open it. Install the udev rule 70-orvane.rules (see README).";
+
+// The product IDs of the USB wheels (vendor c872, one of the product IDs the
+// program opens) whose hidraw node this process may not open. Empty outside
+// Linux.
+std::vector<uint16_t> wheelsWithoutAccess(const HidrawScan &scan);
 
 // True when a hidraw node of a USB wheel (vendor c872, one of the product
 // IDs the program opens) exists that this process may not open. Always false

@@ -180,6 +180,20 @@ Rgb fromLed(const Rgb &components, int order) {
     return color;
 }
 
+void paintButton(Table &table, const Layout &layout, Button button, const Rgb &color) {
+    for (size_t p = 0; p < std::min(layout.count, kPositions); ++p) {
+        const Slot &slot = layout.positions[p];
+        if (slot.write != button) continue;
+        const Rgb led = toLed(color, slot.order);
+        for (size_t c = 0; c < 3; ++c) {
+            const size_t k = 3 * p + c;
+            uint8_t &byte = table[k / 2];
+            const int level = levelOf(led[c]);
+            byte = k % 2 == 0 ? uint8_t((byte & 0xF0) | level) : uint8_t((byte & 0x0F) | (level << 4));
+        }
+    }
+}
+
 bool readsPosition(const Layout &layout, size_t p, Button &button, int &order) {
     if (p >= layout.count) return false;
     const Slot &slot = layout.positions[p];

@@ -119,6 +119,10 @@ Table composeTable(const Layout *layout, const std::function<Rgb(Button)> &color
 // reading leaves the button alone. A button read from several positions
 // shows the last.
 std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table);
+// Gives `button` a color in a table read from the wheel: each position
+// written from it takes the color in its channel order; every other level
+// stays as read, so LEDs nobody named keep exactly what they had.
+void paintButton(Table &table, const Layout &layout, Button button, const Rgb &color);
 
 // Block sent n-th of `count`: 0, 1, then 3 up to the last, block 2 last of all.
 inline int blockAt(int count, int n) {

@@ -36,4 +36,18 @@ bool writeExtraColors(device::Device &wheel, const Rgb &left, const Rgb &right, 
     return wheel.sendCommand(device::writeExtraFrame(store, left, right)) >= 0;
 }
 
+bool writeColors(device::Device &wheel, const LedModel &model, const Table &table,
+                 const std::array<Rgb, 2> &recordPair, bool store) {
+    bool sent = true;
+    if (model.layout && model.extraPair == ExtraPairStore::Record) {
+        sent = writeExtraColors(wheel, recordPair[0], recordPair[1], store);
+    } else if (model.layout && model.extraPair == ExtraPairStore::InTable) {
+        const auto colors = readColors(*model.layout, table);
+        const Rgb left = toLed(colors[XL].value_or(Rgb{}), model.extraOrder);
+        const Rgb right = toLed(colors[XR].value_or(Rgb{}), model.extraOrder);
+        sent = writeExtraColors(wheel, left, right, store);
+    }
+    return writeLedTable(wheel, model, table, store) && sent;
+}
+
 }  // namespace leds

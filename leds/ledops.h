@@ -23,4 +23,12 @@ bool writeLedTable(device::Device &wheel, const LedModel &model, const Table &ta
 // The extra pair's colours, already in the order its LEDs take them.
 bool writeExtraColors(device::Device &wheel, const Rgb &left, const Rgb &right, bool store);
 
+// A table and extra pair read from the wheel (and changed), sent the way the
+// window sends its colors: the extra pair where the model has one (from
+// `recordPair` where the Extra colours record keeps it, from the table's own
+// positions where the table does), the blocks, then with `store` the command
+// to keep them.
+bool writeColors(device::Device &wheel, const LedModel &model, const Table &table,
+                 const std::array<Rgb, 2> &recordPair, bool store);
+
 }  // namespace leds
