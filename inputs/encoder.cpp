@@ -1,26 +1,16 @@
 // Binding a rotary encoder to the clutch bite point.
 #include "app/mainwindow.h"
+#include "bindingstore.h"
 #include "encoderpairs.h"
 #include "ui_mainwindow.h"
 
-#include <QSettings>
-
 namespace {
 
-constexpr quint8 kNoInput = 255;
-
-// The program sets no application names globally, so the store is named here.
-QSettings bindingStore() { return QSettings(QStringLiteral("Tarnwell"), QStringLiteral("Orvane")); }
-
-QString upKey(const QString &wheel) { return wheel + QStringLiteral("_ENCODER1"); }
-QString downKey(const QString &wheel) { return wheel + QStringLiteral("_ENCODER2"); }
-
-// A stored input number cut to 8 bits; absent or unreadable gives none.
-quint8 storedInput(const QSettings &store, const QString &key) {
-    bool ok = false;
-    const uint value = store.value(key).toUInt(&ok);
-    return ok ? quint8(value) : kNoInput;
-}
+using inputs::bindingStore;
+using inputs::downKey;
+using inputs::kNoInput;
+using inputs::storedInput;
+using inputs::upKey;
 
 }  // namespace
 
