@@ -100,6 +100,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(ui->pbBearExLCa, &QPushButton::clicked, this, &MainWindow::onBearExLCalibrate);
     connect(ui->pbBearExRCa, &QPushButton::clicked, this, &MainWindow::onBearExRCalibrate);
     connect(ui->pbEncoder, &QPushButton::clicked, this, &MainWindow::onEncoderBind);
+    createBackupButtons();
 
     ui->stackedWidget->setCurrentIndex(0);
     dragOrigin = QPointF(-1.0, -1.0);

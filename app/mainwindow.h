@@ -109,6 +109,11 @@ protected:
     void writeExtraColours(bool store, int channelOrder);
     // firmware/upload.cpp
     void resetFirmwarePage();
+    // settings/backupbuttons.cpp: the device page's settings backups
+    void createBackupButtons();
+    void backUpSettings();
+    void restoreSettings();
+    void readSettingsAgain();
 
     // Members, in this order.
     Ui::MainWindow *ui;
