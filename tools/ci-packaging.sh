@@ -27,7 +27,7 @@ desktop-file-validate packaging/linux/orvane.desktop
 appstreamcli validate --no-net packaging/linux/example.tarnwell.orvane.metainfo.xml
 
 echo "== building the package"
-cmake --build "$build" -j"$(nproc)" --target orvane
+cmake --build "$build" -j"$(nproc)" --target orvane orvanectl orvanectl-man
 out=$(mktemp -d)
 chmod 755 "$out"  # apt reads the .deb as its own unprivileged user
 cleanup() {
@@ -44,6 +44,8 @@ echo "== checking $(basename "$deb")"
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 expected=(
   ./usr/bin/orvane
+  ./usr/bin/orvanectl
+  ./usr/share/man/man1/orvanectl.1.gz
   ./usr/lib/udev/rules.d/70-orvane.rules
   ./usr/share/applications/orvane.desktop
   ./usr/share/metainfo/example.tarnwell.orvane.metainfo.xml
@@ -67,6 +69,13 @@ installed orvane && apt-get purge -y orvane
 [ -f /usr/lib/udev/rules.d/70-orvane.rules ] || fail "the udev rule is not in /usr/lib/udev/rules.d"
 [ "$(command -v orvane)" = /usr/bin/orvane ] || fail "orvane is not on PATH"
 [[ $(ldd /usr/bin/orvane) != *"not found"* ]] || fail "orvane misses libraries"
+[[ $(ldd /usr/bin/orvanectl) != *"not found"* ]] || fail "orvanectl misses libraries"
+grep -q '^\.TH ORVANECTL 1' <<<"$(zcat /usr/share/man/man1/orvanectl.1.gz)" || fail "orvanectl.1 is not a manual page"
+# Without a display; with no wheel attached it says so and ends with 3.
+grep -q 'orvanectl COMMAND' <<<"$(env -u DISPLAY -u WAYLAND_DISPLAY orvanectl --help)" || fail "orvanectl --help"
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY orvanectl list >/dev/null 2>&1 || status=$?
+[ "$status" -eq 3 ] || fail "orvanectl list without a wheel ended with $status instead of 3"
 # It starts and waits for a wheel: still running when the time-out ends it.
 status=0
 timeout 5 env QT_QPA_PLATFORM=offscreen orvane >/dev/null 2>&1 || status=$?
@@ -76,4 +85,5 @@ echo "== removing"
 apt-get purge -y orvane
 [ ! -e /usr/lib/udev/rules.d/70-orvane.rules ] || fail "the udev rule stayed after removal"
 ! command -v orvane >/dev/null || fail "orvane stayed on PATH after removal"
+! command -v orvanectl >/dev/null || fail "orvanectl stayed on PATH after removal"
 echo "ci-packaging: all checks passed"
