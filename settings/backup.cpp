@@ -497,9 +497,10 @@ QStringList differences(
     QStringList out;
     const auto shown = describe(have);
     bool ledLine = false;
-    for (const auto &[label, value] : describe(want)) {
+    for (const auto &wanted : describe(want)) {
+        const QString &label = wanted.first, &value = wanted.second;
         const auto it =
-            std::find_if(shown.begin(), shown.end(), [&](const auto &l) { return l.first == label; });
+            std::find_if(shown.begin(), shown.end(), [&](const auto &l) { return l.first == wanted.first; });
         const QString now = it == shown.end() ? QStringLiteral("-") : it->second;
         if (now != value) out << line(label, now, value);
         ledLine = ledLine || (now != value && label.startsWith(QLatin1String("LED ")));
