@@ -507,17 +507,14 @@ int Runner::flash(const QString &path, bool yes) {
     QThread::msleep(ulong(m_io.firmwareWriteMs));
     QElapsedTimer waited;
     waited.start();
-    while (!device::openWheel(m_wheel)) {
+    std::optional<std::string> after;
+    while (!(device::openWheel(m_wheel) && (after = device::readFirmwareVersion(m_wheel)))) {
+        m_wheel.close();
         if (waited.elapsed() > m_io.reconnectMs)
-            return fail(Failed,
-                        QStringLiteral(
-                            "The wheel did not come back after the update; unplug it and plug it in again."));
+            return fail(Failed, QStringLiteral("The wheel did not come back after the update; unplug it and "
+                                               "plug it in again."));
         QThread::msleep(100);
     }
-    const std::optional<std::string> after = device::readFirmwareVersion(m_wheel);
-    if (!after)
-        return fail(Failed,
-                    QStringLiteral("The wheel is back but did not answer the read of its firmware version."));
     say(QStringLiteral("Firmware updated: %1").arg(QString::fromStdString(*after).trimmed()));
     return Done;
 }

@@ -19,11 +19,13 @@ enum Exit {
 struct Io {
     QTextStream &out;
     QTextStream &err;
-    QTextStream *in = nullptr;   // answers to questions; nullptr: nobody to ask
-    bool terminal = false;       // `out` is a terminal: a progress bar, not lines
-    bool typed = false;          // answers come from a terminal, which echoes the Enter
-    int firmwareWriteMs = 4000;  // the wheel writes a new image, then restarts
-    int reconnectMs = 30000;     // and is back on the bus within this time
+    QTextStream *in = nullptr;  // answers to questions; nullptr: nobody to ask
+    bool terminal = false;      // `out` is a terminal: a progress bar, not lines
+    bool typed = false;         // answers come from a terminal, which echoes the Enter
+    // After an image the wheel writes it and restarts; like the window, wait
+    // before reconnecting, so as not to reach it before it has gone.
+    int firmwareWriteMs = 7000;
+    int reconnectMs = 30000;  // back on the bus and answering within this time
 };
 
 // `arguments` as main's argument vector gives them, the program's name first.
