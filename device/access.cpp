@@ -26,8 +26,8 @@ uint16_t wheelProduct(const std::string &ueventPath) {
         if (line.compare(0, 7, "HID_ID=") != 0) continue;
         unsigned bus = 0, vendor = 0, product = 0;
         if (std::sscanf(line.c_str() + 7, "%x:%x:%x", &bus, &vendor, &product) != 3) return 0;
-        // The udev rule matches USB attributes, so only a USB wheel is its case.
-        const bool wheel = bus == 0x0003 && vendor == device::kVendorId &&
+        // The udev rule lets in a wheel on USB (bus 3) and one paired over Bluetooth (bus 5).
+        const bool wheel = (bus == 0x0003 || bus == 0x0005) && vendor == device::kVendorId &&
                            std::find(device::kProductIds.begin(), device::kProductIds.end(), product) !=
                                device::kProductIds.end();
         return wheel ? uint16_t(product) : 0;

@@ -22,14 +22,13 @@ struct HidrawScan {
 constexpr const char *kNoAccessHint =
     "Wheel found, but this user may not open it. Install the udev rule 70-orvane.rules (see README).";
 
-// The product IDs of the USB wheels (vendor c872, one of the product IDs the
-// program opens) whose hidraw node this process may not open. Empty outside
-// Linux.
+// The product IDs of the wheels on USB or Bluetooth (vendor c872, one of the
+// product IDs the program opens) whose hidraw node this process may not
+// open. Empty outside Linux.
 std::vector<uint16_t> wheelsWithoutAccess(const HidrawScan &scan);
 
-// True when a hidraw node of a USB wheel (vendor c872, one of the product
-// IDs the program opens) exists that this process may not open. Always false
-// outside Linux.
+// True when a hidraw node of such a wheel exists that this process may not
+// open. Always false outside Linux.
 bool wheelFoundWithoutAccess(const HidrawScan &scan);
 
 // The scan the waiting window runs; tests may redirect it.
