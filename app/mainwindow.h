@@ -79,7 +79,7 @@ protected:
 
     // device/connection.cpp
     void enterWaitingState();
-    void readIdentity();
+    bool readIdentity();  // false: the answer named no wheel
     // device/profiles.cpp
     void applyModelProfile(const QString &name);
     void applyProfileRow(const device::Profile &row);

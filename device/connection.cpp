@@ -27,7 +27,17 @@ void MainWindow::onInit() {
     eventThread.start(QThread::InheritPriority);
     ui->pbStatus->hide();
 
-    readIdentity();
+    if (!readIdentity()) {
+        // An answer that names no wheel: as if none were there, so the window
+        // never stays half connected and the retry asks again.
+        eventThread.requestInterruption();
+        eventThread.wait();
+        wheel.close();
+        productId = 0;
+        enterWaitingState();
+        timers.retry.start();
+        return;
+    }
     readLedTable();
     readPaddleRecord();
     readEncoderPulseWidth();
@@ -41,11 +51,12 @@ void MainWindow::onInit() {
     if (statusPolling) timers.poll.start(0);
 }
 
-void MainWindow::readIdentity() {
+bool MainWindow::readIdentity() {
     const std::optional<std::string> name = device::readIdentity(device::Device::instance());
-    if (!name) return;
+    if (!name) return false;
     deviceName = QString::fromStdString(*name);
     applyModelProfile(deviceName);
+    return true;
 }
 
 void MainWindow::enterWaitingState() {

@@ -141,8 +141,7 @@ inline sim::WheelState ownersWheel(const std::string &name) {
 }
 
 // Connected at the device level: a wheel open, the reader running, the red
-// dot gone. The page may still be the About page when the identity was not
-// readable, which the window allows.
+// dot gone, no retry pending.
 inline bool linked(TestWindow &w) {
     return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
            w.eventThread.isRunning() && !w.timers.retry.isActive();
@@ -205,6 +204,8 @@ struct Scenario {
     void settle() {
         QTRY_COMPARE(sim::pendingFaults(), 0);
         QTest::qWait(30);  // posted work, and a loss the reader is about to report
+        // A refused identity leaves the window waiting; its retry is driven here.
+        if (sim::isPlugged(pid) && tu::waiting(*w)) w->onInit();
         if (!sim::isPlugged(pid)) {
             QTRY_VERIFY(tu::waiting(*w));
         } else {

@@ -89,20 +89,23 @@ private slots:
         sc->closeAndCheck(sc->before);
     }
 
-    // A wheel that answers every get with noise: whatever the window makes
-    // of it, closing it must not write the noise back.
+    // A wheel that names itself, then answers every get with noise: whatever
+    // the window makes of it, closing it must not write the noise back.
     void noiseForEveryAnswer_data() {
         QTest::addColumn<uint>("seed");
         for (uint seed : {1u, 2u, 3u, 42u, 4242u}) QTest::addRow("seed %u", seed) << seed;
     }
     void noiseForEveryAnswer() {
         QFETCH(uint, seed);
-        open("PQV7", [&] { sim::setRandomAnswers(seed); });
+        open("PQV7", [&] {
+            for (int nth = 2; nth <= 64; ++nth)
+                sim::injectFault(sim::Op::Get, nth, sim::Fault::Garbage, int(seed) + nth);
+        });
         QTRY_VERIFY(ft::linked(*w));
         QTest::qWait(30);
         // The owner looks at the pages; the noise passes; the window closes.
         for (QPushButton *page : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4}) page->click();
-        sim::setRandomAnswers(0);
+        sim::clearFaults();
         sc->closeAndCheck(sc->before);
     }
 
