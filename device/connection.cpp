@@ -48,7 +48,14 @@ void MainWindow::onInit() {
 
     QTimer::singleShot(0, ui->pbS1, &QPushButton::click);
     // Restarting the one timer keeps a single poll chain across reconnections.
-    if (statusPolling) timers.poll.start(0);
+    if (statusPolling) {
+        timers.poll.start(0);
+    } else {
+        // A model that reports no power state shows none, not the last wheel's.
+        timers.poll.stop();
+        ui->lbBatStatus->hide();
+        ui->lbBTStatus->hide();
+    }
 }
 
 bool MainWindow::readIdentity() {

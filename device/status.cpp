@@ -26,15 +26,16 @@ void MainWindow::readFirmwareVersion() {
 void MainWindow::onDeviceUpdate() {
     device::Device &wheel = device::Device::instance();
     if (!wheel.isOpen()) return;
-    device::PowerStatus power;  // as read, answered or not
-    device::readPowerStatus(wheel, &power);
+    // One timer, restarted: a reconnection can never leave two chains running.
+    if (statusPolling) timers.poll.start(10000);
+    // An answer that is not the wheel's power status tells nothing: keep what is shown.
+    const std::optional<device::PowerStatus> read = device::readPowerStatus(wheel);
+    if (!read) return;
+    const device::PowerStatus &power = *read;
 
     ui->lbBTStatus->setVisible(power.link == 0);
     ui->lbBatStatus->show();
     const QString state = onUsbPower(power) ? tr("USB") : QString::number(power.percent) + QLatin1Char('%');
     ui->lbBatStatus->setText(tr("BATTERY STATUS: ") + state);
     qDebug() << "BATTERY:" << power.percent << power.reading;
-
-    // One timer, restarted: a reconnection can never leave two chains running.
-    if (statusPolling) timers.poll.start(10000);
 }

@@ -38,8 +38,10 @@ std::optional<std::string> readFirmwareVersion(Device &wheel, std::string *asRea
     return readDecoded(wheel, RecFirmwareVersion, asRead, firmwareVersionText);
 }
 
-std::optional<PowerStatus> readPowerStatus(Device &wheel, PowerStatus *asRead) {
-    return readDecoded(wheel, RecPower, asRead, decodePowerStatus);
+std::optional<PowerStatus> readPowerStatus(Device &wheel) {
+    const std::optional<Answer> answer = readAnswer(wheel, RecPower);
+    if (!answer) return std::nullopt;
+    return decodePowerStatus(*answer);
 }
 
 std::optional<ExtraColors> readExtraColors(Device &wheel, ExtraColors *asRead) {

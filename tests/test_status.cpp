@@ -109,13 +109,44 @@ private slots:
         QCOMPARE(powerReads(), 3);
     }
 
-    void modelWithoutPollShowsNoBattery() {
-        auto w = tu::connectedWindow("PQV7");
+    // A poll the wheel does not answer as asked keeps what is shown.
+    void badAnswerKeepsWhatIsShown_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("arg");
+        QTest::newRow("failed") << int(sim::Fault::Fail) << 0;
+        QTest::newRow("cut short") << int(sim::Fault::Short) << 5;
+        QTest::newRow("another record") << int(sim::Fault::Stray) << 1;
+    }
+    void badAnswerKeepsWhatIsShown() {
+        QFETCH(int, fault);
+        QFETCH(int, arg);
+        auto w = windowWith("M-ZEN", [](sim::WheelState &s) { s.link = 0; });
         QVERIFY(w);
+        QTRY_COMPARE(w->ui->lbBatStatus->text(), QString("BATTERY STATUS: 80%"));
+        sim::WheelState s = sim::flash(kPid);
+        s.link = 1;
+        s.batteryPercent = 20;
+        sim::setFlash(kPid, s);
+        sim::injectFault(sim::Op::Get, 1, sim::Fault(fault), arg);
+        w->onDeviceUpdate();
+        QCOMPARE(w->ui->lbBatStatus->text(), QString("BATTERY STATUS: 80%"));
+        QVERIFY(!w->ui->lbBTStatus->isHidden());
+        QVERIFY(w->timers.poll.isActive());
+    }
+
+    // After a model with the poll: no poll, no battery or Bluetooth state.
+    void modelWithoutPollShowsNoBattery() {
+        auto w = windowWith("M-ZEN", [](sim::WheelState &s) { s.link = 0; });
+        QVERIFY(w);
+        QTRY_VERIFY(!w->ui->lbBTStatus->isHidden());
+        tu::resetBus();
+        sim::plug(kPid, "PQV7");
+        w->onInit();
+        QTRY_VERIFY(tu::connected(*w));
         QTest::qWait(50);
         QCOMPARE(powerReads(), 0);
         QVERIFY(!w->timers.poll.isActive());
-        QCOMPARE(w->ui->lbBatStatus->text(), QString("BATTERY STATUS:"));
+        QVERIFY(w->ui->lbBatStatus->isHidden() && w->ui->lbBTStatus->isHidden());
     }
 };
 
