@@ -103,6 +103,7 @@ protected:
     void readEncoderPulseWidth();
     void readShifterPulseWidth();
     void shifterCalibrate(QPushButton *button, quint8 subIndex, const char *holdText);
+    void calibrateClutch(bool left, bool on);
     // leds/ledtable.cpp
     void readLedTable();
     void writeLedTable(bool store);
@@ -167,6 +168,12 @@ protected:
     // A new connection: nothing read yet, and calibrations begun with the
     // last one end unstored.
     void forgetWheelSettings();
+    // Each clutch paddle's minimum and maximum when its calibration began,
+    // which a calibration that learnt nothing restores.
+    struct CalibrationStart {
+        std::array<quint32, 2> left{0, 4096};
+        std::array<quint32, 2> right{0, 4096};
+    } calibrationStart;
     // A paddle record carries the calibration limits: true once the window
     // holds the wheel's, reading the record now if it has not been read.
     bool paddleLimitsKnown();

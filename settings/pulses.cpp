@@ -94,41 +94,41 @@ void MainWindow::onSavePageE() {
     else QMessageBox::critical(this, tr("Error"), tr("Can not save setting."));
 }
 
-void MainWindow::onCalibrateL(bool on) {
+void MainWindow::calibrateClutch(bool left, bool on) {
+    QPushButton *button = left ? ui->pbCalL : ui->pbCalR;
+    quint32 &min = left ? leftMin : rightMin;
+    quint32 &max = left ? leftMax : rightMax;
+    std::array<quint32, 2> &before = left ? calibrationStart.left : calibrationStart.right;
+    if (!on) {
+        button->setText(tr(kCalibrate));
+        if (settings::rangeLearnt(min, max)) {
+            writePaddleRecord(true);
+            return;
+        }
+        // No report opened the range: an empty or inverted one would make the
+        // paddle useless. The wheel applies the limits it had again.
+        min = before[0];
+        max = before[1];
+        writePaddleRecord(false);
+        QMessageBox::critical(this, tr("Error"),
+                              tr("Calibration not stored. Press the paddle fully while calibrating."));
+        return;
+    }
+    // The other paddle's limits go out with the record too.
+    paddleLimitsKnown();
+    before = {min, max};
     const auto openRange = [this] {
         return answered.paddleRecord &&
                settings::writePaddleRecord(
                    device::Device::instance(),
                    settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), false);
     };
-    if (!on) {
-        ui->pbCalL->setText(tr(kCalibrate));
-        writePaddleRecord(true);
-        return;
-    }
-    // The other paddle's limits go out with the record too.
-    paddleLimitsKnown();
-    if (startCalibration(ui->pbCalL, leftMin, leftMax, openRange))
+    if (startCalibration(button, min, max, openRange))
         QTimer::singleShot(500, this, &MainWindow::onCalibrate);
 }
 
-void MainWindow::onCalibrateR(bool on) {
-    const auto openRange = [this] {
-        return answered.paddleRecord &&
-               settings::writePaddleRecord(
-                   device::Device::instance(),
-                   settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), false);
-    };
-    if (!on) {
-        ui->pbCalR->setText(tr(kCalibrate));
-        writePaddleRecord(true);
-        return;
-    }
-    // The other paddle's limits go out with the record too.
-    paddleLimitsKnown();
-    if (startCalibration(ui->pbCalR, rightMin, rightMax, openRange))
-        QTimer::singleShot(500, this, &MainWindow::onCalibrate);
-}
+void MainWindow::onCalibrateL(bool on) { calibrateClutch(true, on); }
+void MainWindow::onCalibrateR(bool on) { calibrateClutch(false, on); }
 
 void MainWindow::onCalibrate() {
     // Empty ranges, widened by each input report from now on. A calibration

@@ -28,6 +28,10 @@ inline device::PaddleRecord paddleRecord(uint16_t value, uint32_t rightMax, uint
     return {value, uint16_t(rightMax), uint16_t(leftMax), uint16_t(rightMin), uint16_t(leftMin)};
 }
 
+// A clutch calibration learnt a range when its reports widened it past one
+// position: its minimum below its maximum.
+inline bool rangeLearnt(uint32_t min, uint32_t max) { return min < max; }
+
 // A shifter's threshold calibration (`sub`: SetLeftShifterCal and the
 // like): the start is applied only; the finish makes the wheel keep what
 // the held shifter reads.

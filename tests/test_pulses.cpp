@@ -141,6 +141,37 @@ private slots:
         QCOMPARE(w->leftMax, 4096u);
     }
 
+    // Ended before the range opened: the wheel's limits stay, and the user is told.
+    void calibrationWithoutMovement_data() {
+        QTest::addColumn<bool>("left");
+        QTest::addColumn<bool>("oneReport");
+        QTest::newRow("left, no report") << true << false;
+        QTest::newRow("right, one position") << false << true;
+    }
+    void calibrationWithoutMovement() {
+        QFETCH(bool, left);
+        QFETCH(bool, oneReport);
+        auto w = tu::connectedWindow("M-ZEN", kPid);
+        QVERIFY(w);
+        sim::WheelState s = sim::flash(kPid);
+        s.paddleLimits = {4000, 3900, 100, 200};
+        sim::setFlash(kPid, s);
+        w->readPaddleRecord();
+        QPushButton *button = left ? w->ui->pbCalL : w->ui->pbCalR;
+        button->click();
+        w->onCalibrate();
+        if (oneReport) {
+            sim::setPaddles(kPid, 1000, 1000);
+            QTRY_COMPARE(w->ui->pgAdcR->value(), 1000);
+        }
+        auto box = tu::answerBox(QMessageBox::Ok);
+        button->click();
+        QCOMPARE(box->title() + QLatin1Char('/') + box->text(),
+                 QStringLiteral("Error/Calibration not stored. Press the paddle fully while calibrating."));
+        QCOMPARE(sim::flash(kPid).paddleLimits, s.paddleLimits);
+        QCOMPARE(sim::live(kPid).paddleLimits, s.paddleLimits);
+    }
+
     void shifterCalibrationFrames() {
         auto w = tu::connectedWindow("M-ZEN", kPid);
         QVERIFY(w);
