@@ -93,6 +93,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     connect(ui->pbSaveEnc, &QPushButton::clicked, this, &MainWindow::onSavePageE);
     connect(ui->cbClutch, &QRadioButton::toggled, this, &MainWindow::onClutchStatus);
     connect(ui->cbShifter, &QRadioButton::toggled, this, &MainWindow::onShifterStatus);
+    // A switch the user set is this wheel's even when reading it failed.
+    connect(ui->cbClutch, &QRadioButton::clicked, this, [this] { known.clutchSwitch = true; });
+    connect(ui->cbShifter, &QRadioButton::clicked, this, [this] { known.shifterSwitch = true; });
     connect(ui->pbCalL, &QPushButton::toggled, this, &MainWindow::onCalibrateL);
     connect(ui->pbCalR, &QPushButton::toggled, this, &MainWindow::onCalibrateR);
     connect(ui->pbBearLCa, &QPushButton::clicked, this, &MainWindow::onBearLCalibrate);

@@ -96,6 +96,7 @@ protected:
     void updateEncoderBinding();
     // settings/paddles.cpp
     quint16 paddleValue() const;
+    void showPaddleValue(quint16 value);
     void writePaddleRecord(bool store);
     void readPaddleRecord();
     void readClutchEnabled();
@@ -158,13 +159,14 @@ protected:
     } inputView;
     void resolveInputIndicators();
 
-    // settings: what this wheel answered for since it connected; the close
-    // path never stores a value the window could not read
-    struct Answered {
-        bool paddleRecord = false;
+    // settings: the values the window holds of this wheel, read from it or set
+    // by the user since it connected; Save and the close path write no other
+    struct Known {
+        bool paddleRecord = false;     // read: the limits and the stored value
+        bool paddleSetByUser = false;  // mode or bite point
         bool clutchSwitch = false;
         bool shifterSwitch = false;
-    } answered;
+    } known;
     // A new connection: nothing read yet, and calibrations begun with the
     // last one end unstored.
     void forgetWheelSettings();

@@ -144,7 +144,7 @@ void MainWindow::readExtraShiftersEnabled() {
     const std::optional<int32_t> enabled = settings::readSetting(wheel, device::SetExtraShiftersEnabled);
     // A box the wheel did not answer for keeps its state, and the close path
     // leaves the wheel's setting alone. With no wheel it goes off.
-    answered.shifterSwitch = enabled.has_value();
+    known.shifterSwitch = enabled.has_value();
     if (enabled || !wheel.isOpen()) ui->cbShifter->setChecked(enabled == 1);
     QTimer::singleShot(0, this, &MainWindow::onShifterStatus);
 }

@@ -18,19 +18,31 @@ quint16 MainWindow::paddleValue() const {
 }
 
 bool MainWindow::paddleLimitsKnown() {
-    if (answered.paddleRecord) return true;
+    if (known.paddleRecord) return true;
     const std::optional<device::PaddleRecord> read = settings::readPaddleRecord(device::Device::instance());
     if (!read) return false;
-    // The controls stay as the user left them; the value read is what the
-    // wheel keeps.
+    // A mode and bite point the user set stay; any other the controls hold
+    // came from an earlier wheel and gives way to this one's.
     const device::PaddleRecord &record = *read;
     ui->hsBite->setStatusTip(QString::number(record.value));
+    if (!known.paddleSetByUser) showPaddleValue(record.value);
     rightMax = record.rightMax;
     leftMax = record.leftMax;
     rightMin = record.rightMin;
     leftMin = record.leftMin;
-    answered.paddleRecord = true;
+    known.paddleRecord = true;
     return true;
+}
+
+void MainWindow::showPaddleValue(quint16 value) {
+    const device::PaddleSetting setting = device::decodePaddleValue(value);
+    switch (setting.mode) {
+    case device::PaddleMode::Left: ui->rbPadL->setChecked(true); break;
+    case device::PaddleMode::Right: ui->rbPadR->setChecked(true); break;
+    case device::PaddleMode::Disabled: ui->rbPadNo->setChecked(true); break;
+    }
+    ui->hsBite->setValue(setting.bitePoint);
+    known.paddleSetByUser = false;  // the wheel's, whatever moved the slider
 }
 
 void MainWindow::writePaddleRecord(bool store) {
@@ -47,16 +59,10 @@ void MainWindow::readPaddleRecord() {
     // With no wheel open, zeros stand for every field.
     const std::optional<device::PaddleRecord> read = settings::readPaddleRecord(wheel);
     if (!read && wheel.isOpen()) return;
-    answered.paddleRecord = wheel.isOpen();
+    known.paddleRecord = wheel.isOpen();
     const device::PaddleRecord record = read.value_or(device::PaddleRecord{});
     ui->hsBite->setStatusTip(QString::number(record.value));
-    const device::PaddleSetting setting = device::decodePaddleValue(record.value);
-    switch (setting.mode) {
-    case device::PaddleMode::Left: ui->rbPadL->setChecked(true); break;
-    case device::PaddleMode::Right: ui->rbPadR->setChecked(true); break;
-    case device::PaddleMode::Disabled: ui->rbPadNo->setChecked(true); break;
-    }
-    ui->hsBite->setValue(setting.bitePoint);
+    showPaddleValue(record.value);
     rightMax = record.rightMax;
     leftMax = record.leftMax;
     rightMin = record.rightMin;
@@ -68,7 +74,7 @@ void MainWindow::readClutchEnabled() {
     const std::optional<int32_t> enabled = settings::readSetting(wheel, device::SetClutchEnabled);
     // A box the wheel did not answer for keeps its state; with no wheel it goes off.
     if (enabled || !wheel.isOpen()) {
-        answered.clutchSwitch = wheel.isOpen();
+        known.clutchSwitch = wheel.isOpen();
         // Quietly: onClutchStatus (which reads the paddle record again) runs
         // once, from the call posted below, whether the box changed or not.
         const QSignalBlocker quiet(ui->cbClutch);
@@ -78,9 +84,13 @@ void MainWindow::readClutchEnabled() {
     QTimer::singleShot(0, this, &MainWindow::onClutchStatus);
 }
 
-void MainWindow::onPaddleUpdate() { writePaddleRecord(false); }
+void MainWindow::onPaddleUpdate() {
+    known.paddleSetByUser = true;
+    writePaddleRecord(false);
+}
 
 void MainWindow::onPaddleChanged(int value) {
+    known.paddleSetByUser = true;  // unless the wheel's record set it (showPaddleValue)
     ui->lbBite->setText(QString::asprintf("%d.%02d%%", value / 100, value % 100));
 }
 
@@ -95,26 +105,29 @@ void MainWindow::onClutchStatus() {
 void MainWindow::onSavePageP() {
     device::Device &wheel = device::Device::instance();
     if (!wheel.isOpen()) return;
-    // The close path stores only what the user can have changed: a value the
-    // wheel never answered for would overwrite what it keeps.
+    // Only values of this wheel go into it: read from it, or set by the user
+    // since it connected. The close path stores no record it did not read.
     const bool pressed = sender() == ui->pbSaveP;
 
     bool failed = false;
-    const quint16 value = paddleValue();
-    if (qint32(value) != settings::storedValue(ui->hsBite->statusTip()) &&
-        (pressed || answered.paddleRecord)) {
-        // Only a record the wheel took becomes the remembered value, so a
-        // later Save tries again. Never one with limits the wheel did not give.
-        if (paddleLimitsKnown() &&
-            settings::writePaddleRecord(
-                wheel, settings::paddleRecord(value, rightMax, leftMax, rightMin, leftMin), true))
-            ui->hsBite->setStatusTip(QString::number(value));
-        else failed = true;
+    const auto stored = [this] { return settings::storedValue(ui->hsBite->statusTip()); };
+    if (qint32(paddleValue()) != stored() && (pressed || known.paddleRecord)) {
+        // Never with limits the wheel did not give, nor an earlier wheel's
+        // value: reading the record brings both. Only a record the wheel took
+        // becomes the remembered value, so a later Save tries again.
+        if (!paddleLimitsKnown()) {
+            failed = true;
+        } else if (const quint16 value = paddleValue(); qint32(value) != stored()) {
+            if (settings::writePaddleRecord(
+                    wheel, settings::paddleRecord(value, rightMax, leftMax, rightMin, leftMin), true))
+                ui->hsBite->setStatusTip(QString::number(value));
+            else failed = true;
+        }
     }
-    if ((pressed || answered.shifterSwitch) &&
+    if (known.shifterSwitch &&
         !settings::storeSwitch(wheel, device::SetExtraShiftersEnabled, ui->cbShifter->isChecked()))
         failed = true;
-    if ((pressed || answered.clutchSwitch) &&
+    if (known.clutchSwitch &&
         !settings::storeSwitch(wheel, device::SetClutchEnabled, ui->cbClutch->isChecked()))
         failed = true;
 

@@ -52,9 +52,7 @@ bool startCalibration(QPushButton *button, quint32 &min, quint32 &max, Send send
 }  // namespace
 
 void MainWindow::forgetWheelSettings() {
-    answered.paddleRecord = false;
-    answered.clutchSwitch = false;
-    answered.shifterSwitch = false;
+    known = Known();
     // The wheel learns nothing across a reconnection: a calibration begun
     // before it ends without storing anything.
     for (QPushButton *b :
@@ -118,7 +116,7 @@ void MainWindow::calibrateClutch(bool left, bool on) {
     paddleLimitsKnown();
     before = {min, max};
     const auto openRange = [this] {
-        return answered.paddleRecord &&
+        return known.paddleRecord &&
                settings::writePaddleRecord(
                    device::Device::instance(),
                    settings::paddleRecord(paddleValue(), rightMax, leftMax, rightMin, leftMin), false);

@@ -8,6 +8,7 @@ namespace {
 constexpr uint16_t kPid = 0x2007;
 
 enum Page { Paddles, Encoder, Colors };
+enum Change { Nothing, BitePoint, ClutchesOff };
 
 }  // namespace
 
@@ -176,6 +177,49 @@ private slots:
         const QString differs = ft::differences(intended, sim::flash(kPid));
         QVERIFY2(differs.isEmpty(), qPrintable(differs));
         sc->closeAndCheck(intended);
+    }
+
+    // A value the window holds from the wheel before, which this one never
+    // showed or answered for, is never written into it: by Save or on close.
+    void earlierWheelsValues_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("unreadSub");  // setting not answered at connection; 0: the paddle record
+        QTest::newRow("extra shifters, hidden") << "PQV7" << int(Nothing) << "M-ZEN" << -1;
+        QTest::newRow("extra shifters, unread") << "PQV7" << int(Nothing) << "ZORIX" << 0x09;
+        QTest::newRow("clutches, unread") << "M-ZEN" << int(ClutchesOff) << "NVA4" << 0x08;
+        QTest::newRow("paddle record, unread") << "M-ZEN" << int(BitePoint) << "NVA4" << 0;
+    }
+    void earlierWheelsValues() {
+        QFETCH(QString, first);
+        QFETCH(int, change);
+        QFETCH(QString, second);
+        QFETCH(int, unreadSub);
+        const std::pair<int, int> unread =
+            unreadSub ? std::make_pair(0x0C, unreadSub) : std::make_pair(0x0A, 0);
+        const auto reads = ft::connectionReads(qPrintable(second), kPid);
+        sc = std::make_unique<ft::Scenario>();
+        sc->pid = kPid;
+        sc->open(qPrintable(first));
+        TestWindow &w = *sc->w;
+        QTRY_VERIFY(tu::connected(w));
+        if (change == BitePoint) w.ui->rbPadL->click();  // live, not stored
+        if (change == ClutchesOff) w.ui->cbClutch->click();
+
+        sim::unplug(kPid);
+        QTRY_VERIFY(tu::waiting(w));
+        sim::plug(kPid, second.toStdString());
+        sim::setFlash(kPid, ft::ownersWheel(second.toStdString()));
+        sc->before = sim::flash(kPid);
+        for (size_t i = 0; i < reads.size(); ++i)
+            if (reads[i] == unread) sim::injectFault(sim::Op::Get, int(i + 1), sim::Fault::Fail);
+        w.onInit();
+        QTRY_VERIFY(tu::connected(w) && sim::pendingFaults() == 0);
+        w.ui->pbSaveP->click();
+        QTRY_COMPARE(sc->boxes->boxes.size(), 1);
+        QVERIFY2(!sc->boxes->errorShown(), qPrintable(sc->boxes->summary()));
+        sc->closeAndCheck(sc->before);
     }
 
     // A Save pressed in the moment between the loss and the waiting state.

@@ -74,7 +74,7 @@ private slots:
     }
 
     void saveWritesWhatDiffers() {
-        auto w = tu::connectedWindow("M-ZEN", kPid);
+        auto w = tu::connectedWindow("PQV7", kPid);
         QVERIFY(w);
         QVERIFY(w->ui->cbClutch->isChecked() && !w->ui->cbShifter->isChecked());  // factory
         w->ui->cbShifter->setChecked(true);
