@@ -2,6 +2,7 @@
 
 #include "device/tarnevent.h"
 #include "firmware/tarnupgrade.h"
+#include "leds/ledops.h"
 
 #include <QLocalServer>
 #include <QMainWindow>
@@ -107,7 +108,9 @@ protected:
     void calibrateClutch(bool left, bool on);
     // leds/ledtable.cpp
     void readLedTable();
+    void showLedsRead();
     void writeLedTable(bool store);
+    void chooseLedColor(QWidget *button, const QColor &color);
     void writeExtraColours(bool store, int channelOrder);
     // firmware/upload.cpp
     void resetFirmwarePage();
@@ -180,11 +183,15 @@ protected:
     // holds the wheel's, reading the record now if it has not been read.
     bool paddleLimitsKnown();
 
-    // leds: the 45 color buttons by leds::Button, resolved at first use, and
-    // whether a frame of the last LED write failed
+    // leds: the 45 color buttons by leds::Button, resolved at first use; the
+    // table as this wheel answered it, its extra pair, the buttons the user
+    // colored since it connected; whether the last LED write failed
     struct LedState {
         std::array<QPushButton *, 45> buttons{};
         bool resolved = false;
+        leds::TableRead read;
+        bool pairRead = false;
+        leds::Buttons chosen;
         bool sendFailed = false;
         // the colors page's picture as the form gives it, shown for a name of
         // no model (the constructor empties the label for start-up speed)

@@ -123,9 +123,8 @@ void MainWindow::applyProfileRow(const device::Profile &row) {
     }
 
     if (row.extraPairButtons == device::ExtraPairButtons::WhenFlagged) {
-        device::ExtraColors extra;  // as read, answered or not
-        device::readExtraColors(device::Device::instance(), &extra);
-        if (extra.present) {
+        const std::optional<device::ExtraColors> extra = device::readExtraColors(device::Device::instance());
+        if (extra && extra->present) {
             for (const device::Placement &p : row.extraPairPos)
                 placeShown(widget(p.widget), p.x, p.y, device::Look::WhiteDot);
         }

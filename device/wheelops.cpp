@@ -39,13 +39,11 @@ std::optional<std::string> readFirmwareVersion(Device &wheel, std::string *asRea
 }
 
 std::optional<PowerStatus> readPowerStatus(Device &wheel) {
-    const std::optional<Answer> answer = readAnswer(wheel, RecPower);
-    if (!answer) return std::nullopt;
-    return decodePowerStatus(*answer);
+    return readDecoded(wheel, RecPower, static_cast<PowerStatus *>(nullptr), decodePowerStatus);
 }
 
-std::optional<ExtraColors> readExtraColors(Device &wheel, ExtraColors *asRead) {
-    return readDecoded(wheel, RecExtraColors, asRead, decodeExtraColors);
+std::optional<ExtraColors> readExtraColors(Device &wheel) {
+    return readDecoded(wheel, RecExtraColors, static_cast<ExtraColors *>(nullptr), decodeExtraColors);
 }
 
 }  // namespace device

@@ -26,10 +26,10 @@ std::optional<uint16_t> openWheel(Device &wheel);
 // The wheel's name.
 std::optional<std::string> readIdentity(Device &wheel);
 
-// These two also give, in `asRead`, the decode of whatever the exchange left
+// This one also gives, in `asRead`, the decode of whatever the exchange left
 // in the buffer, answered or not: the window still shows that.
 std::optional<std::string> readFirmwareVersion(Device &wheel, std::string *asRead = nullptr);
 std::optional<PowerStatus> readPowerStatus(Device &wheel);
-std::optional<ExtraColors> readExtraColors(Device &wheel, ExtraColors *asRead = nullptr);
+std::optional<ExtraColors> readExtraColors(Device &wheel);
 
 }  // namespace device

@@ -35,7 +35,7 @@ void MainWindow::onColorPick() {
     qDebug() << button->objectName();
     const QColor color = QColorDialog::getColor(styleColor(button, 0), nullptr, QString(), {});
     if (!color.isValid()) return;
-    setStyleColor(button, color);
+    chooseLedColor(button, color);
     writeLedTable(false);
 }
 
@@ -55,7 +55,7 @@ void MainWindow::onSetColor() {
         if (!colorButton) continue;
         // The buttons the model shows, whether or not the page is in front.
         auto *w = static_cast<QWidget *>(child);
-        if (w->isVisibleTo(ui->page2)) setStyleColor(w, color);
+        if (w->isVisibleTo(ui->page2)) chooseLedColor(w, color);
     }
     writeLedTable(false);
 }

@@ -217,13 +217,14 @@ Table composeTable(const Layout *layout, const std::function<Rgb(Button)> &color
     return packColors(list.data(), count);
 }
 
-std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table) {
+std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table,
+                                                       Blocks read) {
     std::array<std::optional<Rgb>, ButtonCount> colors;
     const Components values = expandTable(table);
     for (size_t p = 0; p < layout.count && p < kPositions; ++p) {
         Button button;
         int order = 0;
-        if (readsPosition(layout, p, button, order))
+        if (read[p / kBlockPositions] && readsPosition(layout, p, button, order))
             colors[button] = fromLed({values[3 * p], values[3 * p + 1], values[3 * p + 2]}, order);
     }
     return colors;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,7 +36,11 @@ constexpr size_t kPositions = kComponents / 3;
 constexpr size_t kBlockBytes = 18;
 constexpr int kMaxBlocks = int(kTableBytes / kBlockBytes);
 
+constexpr size_t kBlockPositions = kBlockBytes * 2 / 3;  // 12: no position spans two blocks
+
 using Table = std::array<uint8_t, kTableBytes>;
+using Blocks = std::bitset<kMaxBlocks>;    // bit i: block i
+using Buttons = std::bitset<ButtonCount>;  // by Button
 using Components = std::array<uint8_t, kComponents>;
 using Block = std::array<uint8_t, kBlockBytes>;
 
@@ -117,8 +122,9 @@ bool readsPosition(const Layout &layout, size_t p, Button &button, int &order);
 Table composeTable(const Layout *layout, const std::function<Rgb(Button)> &colorOf);
 // What reading `table` paints: the color each button shows, nullopt where
 // reading leaves the button alone. A button read from several positions
-// shows the last.
-std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table);
+// shows the last. Only positions of the blocks in `read` paint.
+std::array<std::optional<Rgb>, ButtonCount> readColors(const Layout &layout, const Table &table,
+                                                       Blocks read = Blocks().set());
 // Gives `button` a color in a table read from the wheel: each position
 // written from it takes the color in its channel order; every other level
 // stays as read, so LEDs nobody named keep exactly what they had.

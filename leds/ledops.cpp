@@ -7,19 +7,38 @@
 namespace leds {
 
 bool TableRead::complete() const {
-    return std::all_of(answered.begin(), answered.begin() + blocks, [](bool a) { return a; });
+    for (int i = 0; i < blocks; ++i)
+        if (!answered[size_t(i)]) return false;
+    return true;
 }
+
+namespace {
+void readBlock(device::Device &wheel, TableRead &read, int i) {
+    const std::optional<device::Answer> answer = device::readAnswer(wheel, uint8_t(device::RecLedBlock0 + i));
+    if (!answer) return;
+    read.answered.set(size_t(i));
+    std::copy_n(answer->begin() + 2, kBlockBytes, read.table.begin() + long(i) * long(kBlockBytes));
+}
+}  // namespace
 
 TableRead readLedTable(device::Device &wheel, const LedModel &model) {
     TableRead read;
     read.blocks = std::clamp(model.blocks, 0, kMaxBlocks);
-    for (int i = 0; i < read.blocks; ++i) {
-        device::Answer raw;
-        read.answered[size_t(i)] =
-            device::readAnswer(wheel, uint8_t(device::RecLedBlock0 + i), 0, &raw).has_value();
-        std::copy_n(raw.begin() + 2, kBlockBytes, read.table.begin() + long(i) * long(kBlockBytes));
-    }
+    for (int i = 0; i < read.blocks; ++i) readBlock(wheel, read, i);
     return read;
+}
+
+bool completeLedTable(device::Device &wheel, TableRead &read) {
+    for (int i = 0; i < read.blocks; ++i)
+        if (!read.answered[size_t(i)]) readBlock(wheel, read, i);
+    return read.complete();
+}
+
+bool writeKnown(const LedModel &model, const TableRead &read, bool pairRead, const Buttons &chosen) {
+    if (!model.layout) return false;
+    for (size_t p = 0; p < model.layout->count; ++p)
+        if (!read.answered[p / kBlockPositions] && !chosen[model.layout->positions[p].write]) return false;
+    return model.extraPair != ExtraPairStore::Record || pairRead || (chosen[XL] && chosen[XR]);
 }
 
 bool writeLedTable(device::Device &wheel, const LedModel &model, const Table &table, bool store) {

@@ -37,30 +37,56 @@ QPushButton *MainWindow::ledButton(int id) {
 void MainWindow::readLedTable() {
     device::Device &wheel = device::Device::instance();
     if (!wheel.isOpen()) return;
-    const leds::LedModel model = ledModelOf(deviceName);
-    // Shown as read, blocks the wheel did not answer included.
-    const leds::TableRead read = leds::readLedTable(wheel, model);
-    if (!model.layout) return;
-    const auto colors = leds::readColors(*model.layout, read.table);
-    for (int b = 0; b < leds::ButtonCount; ++b)
-        if (colors[size_t(b)]) setStyleColor(ledButton(b), colorOf(*colors[size_t(b)]));
+    ledState.read = leds::readLedTable(wheel, ledModelOf(deviceName));
+    ledState.pairRead = false;
+    ledState.chosen.reset();
+    showLedsRead();
+}
 
-    if (model.extraPair == leds::ExtraPairStore::Record) {
-        device::ExtraColors extra;  // as read, answered or not
-        device::readExtraColors(wheel, &extra);
-        setStyleColor(ledButton(leds::XL), colorOf(extra.extra1));
-        setStyleColor(ledButton(leds::XR), colorOf(extra.extra2));
-    }
+void MainWindow::showLedsRead() {
+    const leds::LedModel model = ledModelOf(deviceName);
+    if (!model.layout) return;
+    // Only what the wheel answered, and never over a color the user chose.
+    const auto colors = leds::readColors(*model.layout, ledState.read.table, ledState.read.answered);
+    for (int b = 0; b < leds::ButtonCount; ++b)
+        if (colors[size_t(b)] && !ledState.chosen[size_t(b)])
+            setStyleColor(ledButton(b), colorOf(*colors[size_t(b)]));
+
+    if (model.extraPair != leds::ExtraPairStore::Record || ledState.pairRead) return;
+    const std::optional<device::ExtraColors> extra = device::readExtraColors(device::Device::instance());
+    if (!extra) return;
+    ledState.pairRead = true;
+    if (!ledState.chosen[leds::XL]) setStyleColor(ledButton(leds::XL), colorOf(extra->extra1));
+    if (!ledState.chosen[leds::XR]) setStyleColor(ledButton(leds::XR), colorOf(extra->extra2));
 }
 
 void MainWindow::writeLedTable(bool store) {
     ledState.sendFailed = false;
     const leds::LedModel model = ledModelOf(deviceName);
+    // No color goes out for an LED that neither the wheel gave nor the user
+    // chose: what the connection could not read is asked for again, and
+    // while some of it stays unread nothing is sent.
+    const auto known = [&] {
+        return leds::writeKnown(model, ledState.read, ledState.pairRead, ledState.chosen);
+    };
+    if (model.layout && !known()) {
+        leds::completeLedTable(device::Device::instance(), ledState.read);
+        showLedsRead();
+    }
+    if (!known()) {
+        ledState.sendFailed = true;
+        return;
+    }
     const leds::Table table = leds::composeTable(
         model.layout, [this](leds::Button b) { return components(styleColor(ledButton(b), 0)); });
-    if (model.layout && model.extraPair != leds::ExtraPairStore::None)
-        writeExtraColours(store, model.extraOrder);
+    if (model.extraPair != leds::ExtraPairStore::None) writeExtraColours(store, model.extraOrder);
     if (!leds::writeLedTable(device::Device::instance(), model, table, store)) ledState.sendFailed = true;
+}
+
+void MainWindow::chooseLedColor(QWidget *button, const QColor &color) {
+    setStyleColor(button, color);
+    for (int b = 0; b < leds::ButtonCount; ++b)
+        if (ledButton(b) == button) ledState.chosen.set(size_t(b));
 }
 
 void MainWindow::writeExtraColours(bool store, int channelOrder) {

@@ -187,6 +187,43 @@ private slots:
         }
     }
 
+    // Block 3 (the hidden pbT11, pbTL*, pbTR*) unread at connection: a preset
+    // and a Save send no color the wheel did not give or the user did not
+    // choose. The write reads the block again first; still unread, nothing
+    // goes out and the Save says so.
+    void unreadBlock_data() {
+        QTest::addColumn<bool>("readsAgain");
+        QTest::newRow("read again") << true;
+        QTest::newRow("still unread") << false;
+    }
+    void unreadBlock() {
+        QFETCH(bool, readsAgain);
+        tu::resetBus();
+        sim::plug(kPid, "M-ZEN");
+        sim::WheelState s = sim::flash(kPid);
+        for (size_t i = 0; i < s.ledTable.size(); ++i) s.ledTable[i] = uint8_t(i * 37 + 11);
+        sim::setFlash(kPid, s);
+        sim::injectFault(sim::Op::Get, 6, sim::Fault::Fail);  // identity, extra pair flag, blocks 0 to 3
+        auto w = tu::makeWindow();
+        QTRY_VERIFY(tu::connected(*w) && sim::pendingFaults() == 0);
+        w->timers.poll.stop();
+        for (int nth = 1; nth <= 2 && !readsAgain; ++nth)
+            sim::injectFault(sim::Op::Get, nth, sim::Fault::Fail);
+        w->ui->pbS2->click();
+        w->ui->pbSetG->click();
+        QCOMPARE(pressSave(*w), readsAgain ? kSaved : kNotSaved);
+
+        const sim::WheelState now = sim::flash(kPid);
+        QCOMPARE(sim::live(kPid).ledTable, now.ledTable);
+        const auto level = [](const std::vector<uint8_t> &t, size_t k) {
+            return (t[k / 2] >> (k % 2 * 4)) & 15;
+        };
+        for (size_t k = 0; k < 43 * 3; ++k) {
+            const int green = k % 3 == 1 ? 15 : 0;  // positions 0 to 25, the shown buttons
+            QCOMPARE(level(now.ledTable, k), readsAgain && k < 26 * 3 ? green : level(s.ledTable, k));
+        }
+    }
+
     // A ZORIX: its pair is in the table and goes out in G, R, B order too.
     void save() {
         auto w = tu::connectedWindow("ZORIX");

@@ -4,7 +4,7 @@
 // write and a read.
 #include "check.h"
 #include "device/models.h"
-#include "leds/ledlayouts.h"
+#include "leds/ledops.h"
 
 #include <cstring>
 #include <map>
@@ -182,6 +182,37 @@ TEST_CASE("every button through a write and a read") {
             }
             CHECK_FOR(std::string(m.name) + " " + name, shown[size_t(b)] == want);
         }
+    }
+}
+
+// Whether a write would send only colors read from this wheel or chosen by
+// the user: the blocks read, the pair read, the buttons chosen.
+TEST_CASE("a write is known only where every LED was read or chosen") {
+    const struct {
+        const char *name;
+        const char *model;
+        unsigned blocksRead;
+        bool pairRead;
+        const char *chosen;
+        bool known;
+    } rows[] = {
+        {"all read", "M-ZEN", 0x0F, true, "", true},
+        {"block 3 lost: hidden pbT11, pbTL*, pbTR*", "M-ZEN", 0x07, true, "pbB* pbD* pbX*", false},
+        {"block 3 lost, its buttons chosen", "M-ZEN", 0x07, true, "pbT11 pbTL* pbTR*", true},
+        {"pair lost", "M-ZEN", 0x0F, false, "pbXL", false},
+        {"pair lost, both chosen", "M-ZEN", 0x0F, false, "pbXL pbXR", true},
+        {"ZORIX: pair in the table", "ZORIX", 0xFF, false, "", true},
+        {"ZORIX: block 2 lost, pbD23 not chosen", "ZORIX", 0xFB, true, "pbB* pbXR", false},
+        {"no layout", "M-TIDE", 0x0F, true, "pbB* pbD* pbT* pbX*", false},
+    };
+    for (const auto &row : rows) {
+        const LedModel model = device::ledModelFor(row.model);
+        TableRead read;
+        read.blocks = model.blocks;
+        read.answered = Blocks(row.blocksRead);
+        Buttons chosen;
+        for (int b = 0; b < ButtonCount; ++b) chosen[size_t(b)] = listed(row.chosen, buttonName(Button(b)));
+        CHECK_FOR(row.name, writeKnown(model, read, row.pairRead, chosen) == row.known);
     }
 }
 

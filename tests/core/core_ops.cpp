@@ -237,13 +237,17 @@ TEST_CASE("a read refuses an answer for another record or sub-index") {
     }
 }
 
-TEST_CASE("an LED table read tells which block failed") {
+TEST_CASE("an LED table read tells which block failed, and a second asks for that one only") {
     for (int failed = 0; failed < 8; ++failed) {
         fresh();
         sim::injectFault(sim::Op::Get, failed + 1, sim::Fault::Fail);
-        const leds::TableRead r = leds::readLedTable(Device::instance(), ledModelFor("ZORIX"));
+        leds::TableRead r = leds::readLedTable(Device::instance(), ledModelFor("ZORIX"));
         CHECK_EQ(r.blocks, 8);
         for (int b = 0; b < 8; ++b) CHECK(r.answered[size_t(b)] == (b != failed));
+        sim::clearLog();
+        CHECK(leds::completeLedTable(Device::instance(), r));
+        CHECK(requests() == (Requests{{failed, 0}}));
+        CHECK(Bytes(r.table.begin(), r.table.end()) == sim::flash(kPid).ledTable);
     }
 }
 
