@@ -199,9 +199,11 @@ protected:
     } ledState;
     QPushButton *ledButton(int id);
 
-    // firmware: the image the online update stored, the one file an upload removes
+    // firmware: the image the online update stored, the one file an upload
+    // removes, and the wheel it was checked or fetched for
     struct Download {
         QString path;
+        QString wheel;
     } download;
     // Tells the user and returns true while an upload runs.
     bool refuseWhileUploading();

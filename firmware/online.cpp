@@ -44,6 +44,7 @@ QNetworkRequest requestFor(const QString &address) {
 void MainWindow::onAutoUpgrade() {
     // A check now would end in a second upload beside the running one.
     if (refuseWhileUploading()) return;
+    download.wheel = deviceName;
     QNetworkReply *reply = netManager.get(requestFor(updateFolder + QLatin1String("version.json")));
     ui->pbAutoUpgrade->setEnabled(false);
     ui->pbAutoUpgrade->setText(tr("Checking ..."));

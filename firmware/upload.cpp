@@ -19,17 +19,31 @@ void MainWindow::onUpgrade() {
     // The worker reads its path until it ends; a second start would change nothing anyway.
     if (refuseWhileUploading()) return;
     const QString path = ui->lePath->text();
+    const bool downloaded = !download.path.isEmpty() && path == download.path;
     switch (firmware::classifyUploadPath(path, QFileInfo(path).size())) {
-    case firmware::UploadPath::Download: QTimer::singleShot(0, this, &MainWindow::onNetUpgrade); return;
+    case firmware::UploadPath::Download:
+        download.wheel = deviceName;
+        QTimer::singleShot(0, this, &MainWindow::onNetUpgrade);
+        return;
     case firmware::UploadPath::Image:
+        if (downloaded && productId != 0 && deviceName != download.wheel) {
+            // Another model's firmware would leave this wheel without a working one.
+            QFile::remove(path);
+            download.path.clear();
+            ui->lePath->clear();
+            resetFirmwarePage();
+            QMessageBox::critical(this, tr("Error"),
+                                  tr("The wheel changed during the download. The firmware was not updated."));
+            return;
+        }
         upgradeThread.firmwarePath = path;
-        upgradeThread.removeWhenDone = !download.path.isEmpty() && path == download.path;
+        upgradeThread.removeWhenDone = downloaded;
         upgradeThread.start(QThread::InheritPriority);
         return;
     case firmware::UploadPath::Invalid: break;
     }
     // A refused download must not leave the page looking busy.
-    if (!download.path.isEmpty() && path == download.path) resetFirmwarePage();
+    if (downloaded) resetFirmwarePage();
     QMessageBox::critical(this, tr("Error"), tr("Not a valid firmware."));
 }
 

@@ -130,14 +130,16 @@ private slots:
 
     // Pulled while the online update downloads: the download finishes to no
     // wheel and nothing is written or claimed; back before it finishes, the
-    // update goes on as the user asked.
+    // update goes on as the user asked; another model back instead gets
+    // nothing, and the user is told.
     void pulledDuringDownload_data() {
-        QTest::addColumn<bool>("backInTime");
-        QTest::newRow("still away") << false;
-        QTest::newRow("back before the download ends") << true;
+        QTest::addColumn<QString>("back");  // the wheel on the bus as the download ends
+        QTest::newRow("still away") << QString();
+        QTest::newRow("back before the download ends") << "M-ZEN";
+        QTest::newRow("another model instead") << "NVA4";
     }
     void pulledDuringDownload() {
-        QFETCH(bool, backInTime);
+        QFETCH(QString, back);
         TestWindow &w = open();
         QTRY_VERIFY(tu::connected(w));
         w.timers.poll.stop();
@@ -154,30 +156,37 @@ private slots:
 
         sim::unplug(kPid);
         QTRY_VERIFY(tu::waiting(w));
-        if (backInTime) {
-            sc->replug();
-            if (QTest::currentTestFailed()) return;
+        if (!back.isEmpty()) {
+            sim::plug(kPid, back.toStdString());
+            sc->before = sim::flash(kPid);
+            w.onInit();
+            QTRY_VERIFY(tu::connected(w));
         }
         server.release();
-        if (backInTime) {
+        if (back == QLatin1String("M-ZEN")) {
             QTRY_COMPARE_WITH_TIMEOUT(sc->boxes->boxes.size(), 2, 5000);
             QVERIFY(mentionsSuccess(*sc->boxes));
             QCOMPARE(sim::firmwareImage(kPid), tu::Bytes(fw.begin(), fw.end()));
             QTRY_VERIFY_WITH_TIMEOUT(tu::connected(w), 5000);
+        } else if (!back.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(sc->boxes->boxes.size(), 2, 5000);
+            QCOMPARE(sc->boxes->boxes.last().text,
+                     QString("The wheel changed during the download. The firmware was not updated."));
+            QVERIFY(!QFileInfo::exists(firmware::tempFirmwarePath()));
         } else {
             // Stored in the temporary folder, then handed to an upload that
             // finds no wheel.
             QTRY_VERIFY(QFileInfo::exists(firmware::tempFirmwarePath()));
             QTest::qWait(300);
-            QVERIFY2(!mentionsSuccess(*sc->boxes), qPrintable(sc->boxes->summary()));
-            QCOMPARE(sim::firmwareUploads(kPid), 0);
             QVERIFY(tu::waiting(w));
-            // The page is ready for another try once the wheel is back.
-            QVERIFY(w.ui->pbAutoUpgrade->isEnabled());
-            QVERIFY(w.ui->pgUpgrade->isHidden());
             sc->replug();
             if (QTest::currentTestFailed()) return;
         }
+        QVERIFY2(back == QLatin1String("M-ZEN") || !mentionsSuccess(*sc->boxes),
+                 qPrintable(sc->boxes->summary()));
+        QVERIFY(back == QLatin1String("M-ZEN") || sim::firmwareUploads(kPid) == 0);
+        // The page is ready for another try.
+        QTRY_VERIFY(w.ui->pbAutoUpgrade->isEnabled() && w.ui->pgUpgrade->isHidden());
         sc->closeAndCheck(sc->before);
     }
 };
