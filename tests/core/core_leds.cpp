@@ -159,6 +159,7 @@ TEST_CASE("a read paints each button from its position") {
     }
     CHECK(!readColors(*device::ledModelFor("LB370").layout, Table{})[XL]);
     CHECK(!readColors(*device::ledModelFor("NVA4").layout, Table{})[TR1]);
+    CHECK(!readColors(*device::ledModelFor("NVA4").layout, Table{}, Blocks(0x0E))[B2]);  // block 0 unread
 }
 
 TEST_CASE("every button through a write and a read") {
