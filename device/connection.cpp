@@ -86,10 +86,8 @@ void MainWindow::enterWaitingState() {
     resetFirmwarePage();
 
     // Waiting while the wheel is attached is almost always a missing udev rule.
-    const QString hint = device::wheelFoundWithoutAccess(device::waitingScan())
-                             ? tr("Wheel found, but this user may not open it. Install the udev "
-                                  "rule 70-orvane.rules (see README).")
-                             : QString();
+    const QString hint =
+        device::wheelFoundWithoutAccess(device::waitingScan()) ? tr(device::kNoAccessHint) : QString();
     if (hint != ui->pbStatus->toolTip()) {
         ui->pbStatus->setToolTip(hint);
         if (!hint.isEmpty()) qDebug().noquote() << hint;
