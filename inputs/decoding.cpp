@@ -8,6 +8,8 @@
 
 #include <QtAlgorithms>
 
+#include <utility>
+
 namespace {
 const QString kShow = QStringLiteral("SHOW");
 const QString kHide = QStringLiteral("HIDE");
@@ -31,8 +33,13 @@ void MainWindow::onJoystickEvent(QByteArray data) {
                 payload);
     const quint32 right = inputs::rightPaddle(payload);
     const quint32 left = inputs::leftPaddle(payload);
-    ui->pgAdcR->setValue(int(right));
-    ui->pgAdcL->setValue(int(left));
+    // Each change is repainted: by itself QProgressBar leaves out changes of
+    // less than a few pixels and would go on showing an older position.
+    for (const auto &[bar, value] : {std::pair{ui->pgAdcR, int(right)}, std::pair{ui->pgAdcL, int(left)}}) {
+        const int before = bar->value();
+        bar->setValue(value);
+        if (bar->value() != before) bar->update();
+    }
     if (ui->pbCalL->isChecked()) {
         if (left > leftMax) leftMax = left;
         if (left < leftMin) leftMin = left;
