@@ -1,7 +1,14 @@
 #include "framepacer.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QStyle>
+#include <QStyleOptionProgressBar>
 #include <QWidget>
 
 #include <algorithm>
@@ -38,4 +45,151 @@ void FramePacer::release() {
     QEvent request(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(m_window, &request);
     m_releasing = false;
+}
+
+PaintCache::PaintCache(QWidget *widget, std::function<int()> key)
+    : QObject(widget), m_widget(widget), m_key(std::move(key)) {
+    widget->installEventFilter(this);
+}
+
+bool PaintCache::eventFilter(QObject *watched, QEvent *event) {
+    switch (event->type()) {
+    case QEvent::Paint:
+        if (watched == m_widget && !m_painting) return paint(static_cast<QPaintEvent *>(event));
+        break;
+    case QEvent::ShowToParent:  // shown or hidden itself, not with the window
+    case QEvent::HideToParent:
+        if (watched != m_widget) {
+            // What lies beneath changed: shown from the copies of that state
+            // if there are any, else Qt paints it first. Qt repaints nothing
+            // under a widget marked opaque, so the widget is repainted here.
+            const bool known = m_bases.count(shownBeneath()) != 0;
+            if (m_widget->testAttribute(Qt::WA_OpaquePaintEvent) != known)
+                m_widget->setAttribute(Qt::WA_OpaquePaintEvent, known);
+            m_widget->update(static_cast<QWidget *>(watched)->geometry().translated(-m_widget->pos()));
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::ZOrderChange:
+    case QEvent::StyleChange:
+    case QEvent::PaletteChange:
+    case QEvent::FontChange:
+    case QEvent::EnabledChange:
+    case QEvent::LayoutDirectionChange:
+    case QEvent::ActivationChange:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        forget();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PaintCache::forget() {
+    if (!m_beneathKnown) return;
+    m_bases.clear();
+    m_copies.clear();
+    for (const QPointer<QWidget> &w : m_beneath)
+        if (w) w->removeEventFilter(this);
+    m_beneath.clear();
+    m_beneathKnown = false;
+    m_widget->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    m_widget->update();
+}
+
+// One bit for each lower sibling the widget overlaps, set while it is shown.
+quint32 PaintCache::shownBeneath() {
+    quint32 shown = 0;
+    for (size_t i = 0; i < m_beneath.size(); ++i)
+        if (m_beneath[i] && !m_beneath[i]->isHidden()) shown |= quint32(1) << i;
+    return shown;
+}
+
+bool PaintCache::paint(QPaintEvent *event) {
+    if (!m_beneathKnown) {
+        m_beneathKnown = true;
+        if (QWidget *parent = m_widget->parentWidget()) {
+            for (QObject *child : parent->children()) {
+                if (child == m_widget) break;
+                auto *w = qobject_cast<QWidget *>(child);
+                if (!w || w->isWindow() || !w->geometry().intersects(m_widget->geometry())) continue;
+                w->installEventFilter(this);
+                m_beneath.emplace_back(w);
+            }
+        }
+    }
+    const int own = m_beneath.size() > 32 ? -1 : m_key ? m_key() : 0;  // more beneath than bits: as usual
+    const quint32 shown = shownBeneath();
+    const quint64 key = quint64(quint32(own)) << 32 | shown;
+    const QRect rect = m_widget->rect();
+    QPainter painter(m_widget);
+    // The window's backing store, unless the widget is painted elsewhere (grab(), render()).
+    QPaintDevice *device = painter.paintEngine()->paintDevice();
+    QBackingStore *backingStore = m_widget->window()->backingStore();
+    QImage *store = backingStore && device == backingStore->paintDevice() && device->devType() == QInternal::Image
+                        ? static_cast<QImage *>(device)
+                        : nullptr;
+    const QRect inStore = painter.deviceTransform().mapRect(QRectF(rect)).toAlignedRect();
+    // Copies are taken of a widget painted whole, where it was: elsewhere the
+    // store still holds the last frame, with the widgets above it.
+    const bool learn = store && own >= 0 && store->rect().contains(inStore) &&
+                       (m_bases.empty() || inStore == m_inStore) && (QRegion(rect) - event->region()).isEmpty();
+    const auto copyOf = [&] {
+        QImage copy = store->copy(inStore);
+        copy.setDevicePixelRatio(store->devicePixelRatio());
+        return copy;
+    };
+    if (m_widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        const auto base = m_bases.find(shown);
+        if (base == m_bases.end() || (store && (inStore != m_inStore || store->devicePixelRatio() != base->second.devicePixelRatio()))) {
+            // No copy of what lies beneath (moved with the window's contents,
+            // another screen): painted as usual from the next frame on.
+            painter.end();
+            forget();
+            return true;
+        }
+        const auto copy = m_copies.find(key);
+        if (own >= 0 && copy != m_copies.end()) {
+            painter.drawImage(rect, copy->second);
+            return true;
+        }
+        painter.drawImage(rect, base->second);
+    } else {
+        if (!learn) return false;
+        m_bases[shown] = copyOf();
+        m_inStore = inStore;
+    }
+    painter.end();
+    m_painting = true;
+    static_cast<QObject *>(m_widget)->event(event);  // the widget's own painting
+    m_painting = false;
+    if (learn) {
+        m_copies[key] = copyOf();
+        if (!m_widget->testAttribute(Qt::WA_OpaquePaintEvent)) m_widget->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    }
+    return true;
+}
+
+int chunkLength(const QProgressBar *bar) {
+    if (bar->isTextVisible() || bar->maximum() <= bar->minimum() || bar->value() < bar->minimum()) return -1;
+    QStyleOptionProgressBar option;
+    option.initFrom(bar);
+    const bool horizontal = bar->orientation() == Qt::Horizontal;
+    if (horizontal) option.state |= QStyle::State_Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.progress = bar->value();
+    option.textVisible = false;
+    option.invertedAppearance = bar->invertedAppearance();
+    const QRect contents = bar->style()->subElementRect(QStyle::SE_ProgressBarContents, &option, bar);
+    // As QStyleSheetStyle computes it.
+    const double filled = double(qint64(bar->value()) - bar->minimum()) / (qint64(bar->maximum()) - bar->minimum());
+    return static_cast<int>((horizontal ? contents.width() : contents.height()) * filled);
 }

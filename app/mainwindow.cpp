@@ -116,6 +116,12 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
     timers.poll.setSingleShot(true);
     connect(&timers.poll, &QTimer::timeout, this, &MainWindow::onDeviceUpdate);
     resolveInputIndicators();
+    // What live input changes on the inputs page is repainted from copies:
+    // the wheel picture, the indicators on it, the paddle bars.
+    new PaintCache(ui->lbMain);
+    for (QPushButton *indicator : inputView.indicators)
+        if (indicator) new PaintCache(indicator);
+    for (QProgressBar *bar : {ui->pgAdcL, ui->pgAdcR}) new PaintCache(bar, [bar] { return chunkLength(bar); });
 
     enterWaitingState();
     // No picture label can be seen before a model is known: the waiting state
