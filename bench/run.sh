@@ -30,7 +30,7 @@ cmake --build "$build" -j"$(nproc)" --target $targets >/dev/null
 bin=$build/bench
 
 if [ $quick = 1 ]; then
-  live="--seconds 5"; idle="--seconds 20"; soak="--reports 360000"; runs="--runs 10"
+  live="--seconds 5 --turn-seconds 1"; idle="--seconds 20"; soak="--reports 360000"; runs="--runs 10"
 else
   live="--seconds 30"; idle="--seconds 120"; soak="--reports 3600000"; runs="--runs 15"
 fi
