@@ -140,13 +140,15 @@ bool PaintCache::paint(QPaintEvent *event) {
     // Copies are taken of a widget painted whole, where it was: elsewhere the
     // store still holds the last frame, with the widgets above it.
     const bool learn = store && own >= 0 && store->rect().contains(inStore) &&
-                       (m_bases.empty() || inStore == m_inStore) && (QRegion(rect) - event->region()).isEmpty();
+                       (m_bases.empty() || inStore == m_inStore) && event->region().rectCount() == 1 &&
+                       event->rect() == rect;
     const auto copyOf = [&] {
         QImage copy = store->copy(inStore);
         copy.setDevicePixelRatio(store->devicePixelRatio());
         return copy;
     };
     if (m_widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);  // the copies hold every pixel
         const auto base = m_bases.find(shown);
         if (base == m_bases.end() || (store && (inStore != m_inStore || store->devicePixelRatio() != base->second.devicePixelRatio()))) {
             // No copy of what lies beneath (moved with the window's contents,
