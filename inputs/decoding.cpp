@@ -33,12 +33,15 @@ void MainWindow::onJoystickEvent(QByteArray data) {
                 payload);
     const quint32 right = inputs::rightPaddle(payload);
     const quint32 left = inputs::leftPaddle(payload);
-    // Each change is repainted: by itself QProgressBar leaves out changes of
-    // less than a few pixels and would go on showing an older position.
+    // Each change is repainted, in the next frame: by itself QProgressBar
+    // asks for a repaint at once, and only after changes of several pixels,
+    // so that it would go on showing an older position.
     for (const auto &[bar, value] : {std::pair{ui->pgAdcR, int(right)}, std::pair{ui->pgAdcL, int(left)}}) {
-        const int before = bar->value();
+        if (bar->value() == value) continue;
+        const bool shown = bar->isVisible();
+        if (shown) bar->setUpdatesEnabled(false);
         bar->setValue(value);
-        if (bar->value() != before) bar->update();
+        if (shown) bar->setUpdatesEnabled(true);  // one update
     }
     if (ui->pbCalL->isChecked()) {
         if (left > leftMax) leftMax = left;
