@@ -83,11 +83,8 @@ bool PaintCache::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::FocusIn:
-    case QEvent::FocusOut:
-        forget();
-        break;
-    default:
-        break;
+    case QEvent::FocusOut: forget(); break;
+    default: break;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -133,9 +130,10 @@ bool PaintCache::paint(QPaintEvent *event) {
     // The window's backing store, unless the widget is painted elsewhere (grab(), render()).
     QPaintDevice *device = painter.paintEngine()->paintDevice();
     QBackingStore *backingStore = m_widget->window()->backingStore();
-    QImage *store = backingStore && device == backingStore->paintDevice() && device->devType() == QInternal::Image
-                        ? static_cast<QImage *>(device)
-                        : nullptr;
+    QImage *store =
+        backingStore && device == backingStore->paintDevice() && device->devType() == QInternal::Image
+            ? static_cast<QImage *>(device)
+            : nullptr;
     const QRect inStore = painter.deviceTransform().mapRect(QRectF(rect)).toAlignedRect();
     // Copies are taken of a widget painted whole, where it was: elsewhere the
     // store still holds the last frame, with the widgets above it.
@@ -149,24 +147,27 @@ bool PaintCache::paint(QPaintEvent *event) {
     };
     if (m_widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);  // the copies hold every pixel
+        const auto copy = own >= 0 ? m_copies.find(key) : m_copies.end();
         const auto base = m_bases.find(shown);
-        if (base == m_bases.end() || (store && (inStore != m_inStore || store->devicePixelRatio() != base->second.devicePixelRatio()))) {
-            // No copy of what lies beneath (moved with the window's contents,
-            // another screen): painted as usual from the next frame on.
+        const bool moved = store && (inStore != m_inStore || store->devicePixelRatio() != m_dpr);
+        if (moved || (copy == m_copies.end() && (base == m_bases.end() || base->second.isNull()))) {
+            // Moved with the window's contents, on another screen, or nothing
+            // known of what lies beneath: painted as usual from the next frame.
             painter.end();
             forget();
             return true;
         }
-        const auto copy = m_copies.find(key);
-        if (own >= 0 && copy != m_copies.end()) {
+        if (copy != m_copies.end()) {
             painter.drawImage(rect, copy->second);
             return true;
         }
         painter.drawImage(rect, base->second);
     } else {
         if (!learn) return false;
-        m_bases[shown] = copyOf();
+        // What lies beneath is only needed for another key.
+        m_bases[shown] = m_key ? copyOf() : QImage();
         m_inStore = inStore;
+        m_dpr = store->devicePixelRatio();
     }
     painter.end();
     m_painting = true;
@@ -174,7 +175,8 @@ bool PaintCache::paint(QPaintEvent *event) {
     m_painting = false;
     if (learn) {
         m_copies[key] = copyOf();
-        if (!m_widget->testAttribute(Qt::WA_OpaquePaintEvent)) m_widget->setAttribute(Qt::WA_OpaquePaintEvent, true);
+        if (!m_widget->testAttribute(Qt::WA_OpaquePaintEvent))
+            m_widget->setAttribute(Qt::WA_OpaquePaintEvent, true);
     }
     return true;
 }
@@ -192,6 +194,7 @@ int chunkLength(const QProgressBar *bar) {
     option.invertedAppearance = bar->invertedAppearance();
     const QRect contents = bar->style()->subElementRect(QStyle::SE_ProgressBarContents, &option, bar);
     // As QStyleSheetStyle computes it.
-    const double filled = double(qint64(bar->value()) - bar->minimum()) / (qint64(bar->maximum()) - bar->minimum());
+    const double filled =
+        double(qint64(bar->value()) - bar->minimum()) / (qint64(bar->maximum()) - bar->minimum());
     return static_cast<int>((horizontal ? contents.width() : contents.height()) * filled);
 }

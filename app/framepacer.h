@@ -63,7 +63,8 @@ private:
 
     QWidget *m_widget;
     const std::function<int()> m_key;
-    QRect m_inStore;  // where the copies were taken
+    QRect m_inStore;  // where the copies were taken, and at what pixel ratio
+    qreal m_dpr = 1;
     std::unordered_map<quint32, QImage> m_bases;   // beneath, with its own background
     std::unordered_map<quint64, QImage> m_copies;  // and with the widget painted
     std::vector<QPointer<QWidget>> m_beneath;      // lower siblings it overlaps
