@@ -79,23 +79,23 @@ private slots:
         auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
         FrameCounter counter({w->ui->pgAdcR});
-        const auto nextFrame = [&] { const int frames = counter.frames; QTRY_VERIFY(counter.frames > frames); };
-        const auto onScreen = [&] { return QGuiApplication::primaryScreen()->grabWindow(w->winId()).toImage(); };
-        quint32 seed = 7;
-        const auto next = [&] { return (seed = seed * 1103515245 + 12345) >> 8; };
+        auto next = [seed = quint32(7)]() mutable { return (seed = seed * 1103515245 + 12345) >> 8; };
         quint64 bits = 0;
         for (int frame = 0; frame < 60; ++frame) {
             for (int i = 0; i < 8; ++i) {
                 bits ^= quint64(1) << (next() % 16);
                 w->onJoystickEvent(payload(uint16_t(next() % 4097), uint16_t(next() % 4097), bits));
             }
-            nextFrame();
+            const int frames = counter.frames;
+            QTRY_VERIFY(counter.frames > frames);
         }
-        const QImage live = onScreen();
+        const QImage live = w->screen()->grabWindow(w->winId()).toImage();
         QEvent restyled(QEvent::StyleChange);  // drops every copy: all painted from scratch
-        for (QWidget *child : w->ui->page1->findChildren<QWidget *>()) QCoreApplication::sendEvent(child, &restyled);
-        nextFrame();
-        QCOMPARE(onScreen(), live);
+        for (QWidget *child : w->ui->page1->findChildren<QWidget *>())
+            QCoreApplication::sendEvent(child, &restyled);
+        const int frames = counter.frames;
+        QTRY_VERIFY(counter.frames > frames);
+        QCOMPARE(w->screen()->grabWindow(w->winId()).toImage(), live);
     }
 
     void aConnectionMakesOnlyTheExchangesItNeeds() {
