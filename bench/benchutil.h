@@ -1,6 +1,5 @@
 // Shared pieces of the benchmarks: clocks, statistics, memory and CPU
-// figures, the result lines bench/run.sh collects, and a window whose insides
-// a benchmark may reach.
+// figures and the result lines bench/run.sh collects.
 //
 // Every benchmark prints its figures as tab-separated lines:
 //   RESULT <platform> <figure> <goal> <measured> <PASS|FAIL>

@@ -58,7 +58,7 @@ struct Timing {
 };
 
 // Unplugs whatever is connected and lets the window settle in its waiting state.
-void disconnect(BenchWindow &w) {
+void disconnect(TestWindow &w) {
     sim::unplug(bench::kPid);
     bench::waitFor([&] { return !w.eventThread.isRunning(); });
     w.onInit();
@@ -66,7 +66,7 @@ void disconnect(BenchWindow &w) {
 }
 
 // Plugs `p`'s wheel and connects; the marks hold the exchanges.
-Timing connectTo(BenchWindow &w, const device::Profile &p) {
+Timing connectTo(TestWindow &w, const device::Profile &p) {
     sim::plug(bench::kPid, p.modelString);
     {
         std::lock_guard<std::mutex> lock(marksLock);
@@ -107,14 +107,14 @@ Timing connectTo(BenchWindow &w, const device::Profile &p) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const int rounds = int(bench::option(argc, argv, "--rounds", 15));
 
     device::Device::instance().close();
     sim::reset();
     sim::setLogEnabled(false);
-    BenchWindow w;
+    TestWindow w;
     device::Device::instance().setTraceHook(&stamp);
     w.show();
     bench::spin(300);

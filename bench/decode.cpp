@@ -26,7 +26,7 @@ double perCall(int batches, int calls, Call call) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const int batches = int(bench::option(argc, argv, "--batches", 15));
     auto w = bench::connectedWindow("M-ZEN");

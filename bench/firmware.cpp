@@ -26,7 +26,7 @@ void stamp(device::TraceKind kind, const uint8_t *data, size_t length, int) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const int runs = int(bench::option(argc, argv, "--runs", 10));
     std::string platform;

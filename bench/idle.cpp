@@ -50,7 +50,7 @@ Floor floorCpu(int seconds) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const int seconds = int(bench::option(argc, argv, "--seconds", 120));
     const Floor floor = floorCpu(std::max(10, seconds / 4));

@@ -27,7 +27,7 @@ void stamp(device::TraceKind kind, const uint8_t *data, size_t length, int) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const int picks = int(bench::option(argc, argv, "--picks", 15));
     std::string platform;

@@ -104,7 +104,7 @@ void stream(uint32_t from, uint32_t to) {
 }
 
 // Whether the window shows report `seq`: both bars and exactly its input lit.
-bool shows(BenchWindow &w, uint32_t seq) {
+bool shows(TestWindow &w, uint32_t seq) {
     const State s = stateOf(seq);
     if (w.ui->pgAdcR->value() != s.right || w.ui->pgAdcL->value() != s.left) {
         std::fprintf(stderr, "report %u: the bars show %d, %d\n", seq, w.ui->pgAdcR->value(),
@@ -128,7 +128,7 @@ bool shows(BenchWindow &w, uint32_t seq) {
 // whether it shows that report.
 class Watcher : public QObject {
 public:
-    explicit Watcher(BenchWindow &w) : m_window(w) {
+    explicit Watcher(TestWindow &w) : m_window(w) {
         std::vector<QWidget *> watched = {&w, w.ui->lbMain, w.ui->pgAdcL, w.ui->pgAdcR};
         for (int input : kInputs)
             watched.push_back(w.findChild<QWidget *>(QLatin1String(inputs::kIndicatorNames[size_t(input)])));
@@ -162,7 +162,7 @@ protected:
     }
 
 private:
-    BenchWindow &m_window;
+    TestWindow &m_window;
     bool m_inFrame = false;
 };
 
@@ -272,7 +272,7 @@ double wakeUpCostUs() {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const int seconds = int(bench::option(argc, argv, "--seconds", 30));
     const uint32_t streamed = uint32_t(seconds) * 1000;

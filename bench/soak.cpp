@@ -22,7 +22,7 @@ std::vector<uint8_t> reportOf(uint64_t seq) {
 }  // namespace
 
 int main(int argc, char *argv[]) {
-    bench::isolateSettings();
+    tu::isolateSettings();
     QApplication app(argc, argv);
     const uint64_t total = uint64_t(bench::option(argc, argv, "--reports", 3600000));
     const uint64_t warmUp = std::min<uint64_t>(200000, total / 10);

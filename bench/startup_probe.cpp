@@ -11,7 +11,7 @@
 
 int main(int argc, char *argv[]) {
     bench::markPhase("main");
-    bench::isolateSettings();
+    tu::isolateSettings();
     sim::setLogEnabled(false);
     sim::plug(bench::kPid, "M-ZEN");
 

@@ -96,5 +96,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(PackagingTest)
+QTEST_GUILESS_MAIN(PackagingTest)
 #include "test_packaging.moc"

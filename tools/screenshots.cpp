@@ -7,29 +7,14 @@
 // models (M-TIDE has no colour page). A few controls are held down so the
 // inputs page shows lit indicators. Each file is read back afterwards; the
 // exit code is 0 only when all of them are there at the window's size.
-#include "app/main.h"
-#include "app/mainwindow.h"
-#include "device/device.h"
 #include "device/models.h"
 #include "inputs/inputmap.h"
-#include "simwheel.h"
+#include "testutil.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImageReader>
-#include <QPixmap>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -43,23 +28,6 @@ namespace {
 constexpr uint16_t kProductId = 0x2007;
 // The window's fixed size.
 const QSize kWindowSize(900, 500);
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-template <class T = QWidget>
-T *child(QWidget &window, const char *name) {
-    return window.findChild<T *>(QLatin1String(name));
-}
 
 // "mzen" from ":/img/back.mzen.png".
 QString shortName(const device::Profile &row) {
@@ -91,23 +59,12 @@ public:
 
     void model(const device::Profile &row, bool everyPage) {
         const std::string name = row.modelString;
-        device::Device::instance().close();
-        sim::reset();
+        tu::resetBus();
         sim::plug(kProductId, name);
         sim::setFlash(kProductId, sim::showroomState(name));
-
-        auto window = std::make_unique<MainWindow>();
-        window->setWindowFlags(Qt::FramelessWindowHint);
-        window->show();
-        auto *pages = child<QStackedWidget>(*window, "stackedWidget");
-        const bool connected = waitFor(
-            [&] {
-                return device::Device::instance().isOpen() && child(*window, "pbStatus")->isHidden() &&
-                       pages->currentIndex() == 0;
-            },
-            5000);
+        auto window = tu::makeWindow();
         const QString prefix = shortName(row);
-        if (!connected) {
+        if (!QTest::qWaitFor([&] { return tu::connected(*window); }, 5000)) {
             std::fprintf(stderr, "orvane-screenshots: %s did not connect\n", row.modelString);
             m_shots.push_back({prefix + QStringLiteral("-inputs.png"), false});
             return;
@@ -117,24 +74,24 @@ public:
         std::vector<QWidget *> lit;
         for (int input : inputsToHold(row)) {
             sim::press(kProductId, input);
-            lit.push_back(child(*window, inputs::kIndicatorNames[size_t(input)]));
+            lit.push_back(window->widget(inputs::kIndicatorNames[size_t(input)]));
         }
         sim::setPaddles(kProductId, 2600, 1300);
-        const bool allLit = waitFor(
+        const bool allLit = QTest::qWaitFor(
             [&] {
                 return std::all_of(lit.begin(), lit.end(), [](QWidget *w) { return w && w->isVisible(); });
             },
             3000);
         take(*window, prefix + QStringLiteral("-inputs.png"), allLit && !lit.empty());
 
-        if (row.colorsPage) page(*window, "pbS2", prefix + QStringLiteral("-colours.png"));
+        if (row.colorsPage) page(*window, window->ui->pbS2, prefix + QStringLiteral("-colours.png"));
         if (!everyPage) return;
-        page(*window, "pbS3", prefix + QStringLiteral("-paddles.png"));
+        page(*window, window->ui->pbS3, prefix + QStringLiteral("-paddles.png"));
         // The battery line comes with the first status poll.
-        child<QPushButton>(*window, "pbS4")->click();
-        const bool battery = waitFor([&] { return child(*window, "lbBatStatus")->isVisible(); }, 3000);
+        window->ui->pbS4->click();
+        const bool battery = QTest::qWaitFor([&] { return window->ui->lbBatStatus->isVisible(); }, 3000);
         take(*window, prefix + QStringLiteral("-device.png"), battery);
-        page(*window, "pbS5", prefix + QStringLiteral("-about.png"));
+        page(*window, window->ui->pbS5, prefix + QStringLiteral("-about.png"));
     }
 
     // Reads every file back from disk: there, at the window's size.
@@ -153,9 +110,9 @@ public:
     }
 
 private:
-    void page(QWidget &window, const char *sidebarButton, const QString &file) {
-        child<QPushButton>(window, sidebarButton)->click();
-        waitFor([] { return false; }, 50);  // let the page settle
+    void page(QWidget &window, QPushButton *sidebarButton, const QString &file) {
+        sidebarButton->click();
+        QTest::qWait(50);  // let the page settle
         take(window, file);
     }
 
@@ -181,10 +138,8 @@ int main(int argc, char *argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Quiet, and away from the user's settings (the encoder binding is read per wheel).
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES")) qputenv("QT_LOGGING_RULES", "*.debug=false");
-    QStandardPaths::setTestModeEnabled(true);
     // And from the user's runtime folder, where the window's single-instance server listens.
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    tu::isolateSettings();
     QApplication app(argc, argv);
     orvaneInitResources();
 
@@ -198,7 +153,6 @@ int main(int argc, char *argv[]) {
     Studio studio{QDir(outDir)};
     for (const device::Profile &row : device::profiles())
         studio.model(row, &row == &device::profiles().front());
-    device::Device::instance().close();
-    sim::reset();
+    tu::resetBus();
     return studio.check(kWindowSize) ? 0 : 1;
 }

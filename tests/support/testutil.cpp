@@ -1,0 +1,119 @@
+#include "testutil.h"
+
+namespace tu {
+
+QByteArray hex(const Bytes &b) {
+    return QByteArray(reinterpret_cast<const char *>(b.data()), int(b.size())).toHex(' ');
+}
+
+QString show(const std::vector<Bytes> &frames) {
+    QStringList out;
+    for (const auto &f : frames) out << QString::fromLatin1(hex(f));
+    return out.join(QLatin1Char('\n'));
+}
+
+Bytes frame(std::initializer_list<int> leading) {
+    Bytes f(20, 0);
+    std::copy(leading.begin(), leading.end(), f.begin());
+    return f;
+}
+
+std::vector<Bytes> commands() {
+    std::vector<Bytes> out;
+    for (const auto &e : sim::frameLog()) {
+        if (e.op == sim::Op::Write || (e.op == sim::Op::Send && !(e.bytes.size() > 1 && e.bytes[1] == 0x0B)))
+            out.push_back(e.bytes);
+    }
+    return out;
+}
+
+std::vector<std::pair<int, int>> readRequests() {
+    std::vector<std::pair<int, int>> out;
+    for (const auto &e : sim::frameLog())
+        if (e.op == sim::Op::Send && e.bytes.size() > 3 && e.bytes[1] == 0x0B)
+            out.emplace_back(e.bytes[2], e.bytes[3]);
+    return out;
+}
+
+QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
+    const std::vector<uint8_t> r = sim::inputReport(right, left, bits);
+    return QByteArray(reinterpret_cast<const char *>(r.data()) + 1, int(r.size()) - 1);
+}
+
+void resetBus() {
+    device::Device::instance().close();
+    sim::reset();
+}
+
+std::unique_ptr<TestWindow> makeWindow() {
+    auto w = std::make_unique<TestWindow>();
+    w->show();
+    return w;
+}
+
+bool connected(TestWindow &w) {
+    return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
+           w.ui->stackedWidget->currentIndex() == 0 && w.eventThread.isRunning();
+}
+
+bool waiting(TestWindow &w) {
+    return !device::Device::instance().isOpen() && w.ui->pbStatus->isVisible() &&
+           w.ui->stackedWidget->currentIndex() == 4 && w.timers.retry.isActive();
+}
+
+std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid) {
+    resetBus();
+    sim::plug(pid, name);
+    auto w = makeWindow();
+    if (!QTest::qWaitFor([&] { return connected(*w); }, 5000)) return nullptr;
+    QTest::qWait(0);  // let the posted page click and status poll run
+    return w;
+}
+
+ModalAnswerer::ModalAnswerer(Answer answer) : m_answer(std::move(answer)) {
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || m_done) return;
+        m_done = true;
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            m_title = box->windowTitle();
+            m_text = box->text();
+            m_icon = box->icon();
+        }
+        m_answer(modal);
+    });
+    m_timer.start(5);
+}
+
+std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which) {
+    return std::make_unique<ModalAnswerer>([which](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (QAbstractButton *b = box ? box->button(which) : nullptr) b->click();
+        else if (auto *dialog = qobject_cast<QDialog *>(modal)) dialog->reject();
+    });
+}
+
+std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key) {
+    return std::make_unique<ModalAnswerer>([key](QWidget *modal) { QTest::keyClick(modal, key); });
+}
+
+void isolateSettings() {
+    static QTemporaryDir dir;  // mode 0700, as a runtime folder must be
+    qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    // A temporary folder apart from the runtime one, as on a real system.
+    QDir(dir.path()).mkdir(QStringLiteral("tmp"));
+    qputenv("TMPDIR", dir.filePath(QStringLiteral("tmp")).toLocal8Bit());
+}
+
+int runTests(int argc, char *argv[], const std::function<std::unique_ptr<QObject>()> &make) {
+    isolateSettings();
+    QApplication app(argc, argv);
+    orvaneInitResources();
+    const int result = QTest::qExec(make().get(), argc, argv);
+    resetBus();
+    return result;
+}
+
+}  // namespace tu

@@ -1,0 +1,113 @@
+// The end-to-end tests' fixture (also the benchmarks' and the screenshot
+// tool's): a window whose insides may be reached, a simulated wheel to
+// connect it to, the frames that wheel received, and modal boxes answered
+// from a timer the way a user would.
+#pragma once
+
+#include "app/main.h"
+#include "app/mainwindow.h"
+#include "device/device.h"
+#include "sim/simwheel.h"
+#include "ui_mainwindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+// The members the tests and benchmarks read or call, made public.
+class TestWindow : public MainWindow {
+public:
+    using MainWindow::MainWindow;
+    using MainWindow::ui, MainWindow::dragOrigin, MainWindow::eventThread, MainWindow::upgradeThread,
+        MainWindow::localServer, MainWindow::leftMin, MainWindow::rightMin, MainWindow::leftMax,
+        MainWindow::rightMax, MainWindow::deviceName, MainWindow::updateFolder, MainWindow::productId,
+        MainWindow::encoderBindState, MainWindow::encoderUpInput, MainWindow::encoderDownInput,
+        MainWindow::statusPolling, MainWindow::trayIcon, MainWindow::releasedInputs, MainWindow::timers;
+    using MainWindow::mousePressEvent, MainWindow::mouseMoveEvent, MainWindow::mouseReleaseEvent,
+        MainWindow::onClose, MainWindow::onMinimize, MainWindow::onTrayActivated, MainWindow::onInit,
+        MainWindow::onJoystickEvent, MainWindow::onDeviceUpdate, MainWindow::onCalibrate,
+        MainWindow::onUpgrade;
+    using MainWindow::enterWaitingState, MainWindow::applyModelProfile, MainWindow::readPaddleRecord,
+        MainWindow::readEncoderPulseWidth, MainWindow::readShifterPulseWidth, MainWindow::readFirmwareVersion,
+        MainWindow::readLedTable, MainWindow::writeLedTable;
+
+    QWidget *widget(const char *name) const { return findChild<QWidget *>(QLatin1String(name)); }
+    QPushButton *button(const char *name) const { return findChild<QPushButton *>(QLatin1String(name)); }
+};
+
+namespace tu {
+
+using Bytes = std::vector<uint8_t>;
+
+QByteArray hex(const Bytes &b);
+// Frames one per line, for a comparison that shows where they differ.
+QString show(const std::vector<Bytes> &frames);
+// A 20-byte frame: the given leading bytes, zeros after them.
+Bytes frame(std::initializer_list<int> leading);
+// Everything the wheel was asked to do (feature reports other than Read
+// record, and output reports), in order; failed calls included.
+std::vector<Bytes> commands();
+// Read record requests as (record, sub-index), in order.
+std::vector<std::pair<int, int>> readRequests();
+// The data bytes of an input report, as the reader hands them on.
+QByteArray payload(uint16_t right, uint16_t left, uint64_t bits);
+
+// An empty bus with no wheel open.
+void resetBus();
+// A shown window; the caller plugs wheels before or after.
+std::unique_ptr<TestWindow> makeWindow();
+// The window has opened a wheel, identified it and shows the inputs page.
+bool connected(TestWindow &w);
+// No wheel open, the waiting page shown and the retry pending.
+bool waiting(TestWindow &w);
+// Plugs `name` in at `pid`, makes a window and waits until it is connected.
+std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid = 0x2007);
+
+// Answers the next modal dialog with a function of it. Records title, text
+// and icon of message boxes.
+class ModalAnswerer : public QObject {
+public:
+    using Answer = std::function<void(QWidget *)>;
+    explicit ModalAnswerer(Answer answer);
+    bool answered() const { return m_done; }
+    QString title() const { return m_title; }
+    QString text() const { return m_text; }
+    QMessageBox::Icon icon() const { return m_icon; }
+
+private:
+    Answer m_answer;
+    QTimer m_timer;
+    bool m_done = false;
+    QString m_title, m_text;
+    QMessageBox::Icon m_icon = QMessageBox::NoIcon;
+};
+// Clicks the given standard button of the next message box (any other
+// dialog is rejected).
+std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which);
+// Presses a key in the next modal dialog (Escape, for example).
+std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key);
+
+// Keeps this program and those it starts away from the user's settings,
+// runtime folder (the single-instance guard's sockets) and temporary folder:
+// all in one scratch folder, removed at exit. Call before the application.
+void isolateSettings();
+// QTEST_MAIN's work with the settings isolated and the images registered.
+int runTests(int argc, char *argv[], const std::function<std::unique_ptr<QObject>()> &make);
+
+}  // namespace tu
+
+#define ORVANE_TEST_MAIN(TestClass)                                                              \
+    int main(int argc, char *argv[]) {                                                           \
+        return tu::runTests(argc, argv, [] { return std::unique_ptr<QObject>(new TestClass); }); \
+    }
