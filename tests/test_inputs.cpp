@@ -1,143 +1,184 @@
-// Decoding input reports into the live view of the inputs page.
+// The inputs page: input reports lighting the indicators the input map names,
+// the paddle bars, a rotary encoder bound to the bite point, and live frames
+// that look like a paint from scratch.
+#include "inputs/inputmap.h"
 #include "testutil.h"
-
-#include <QSignalSpy>
 
 namespace {
 
+constexpr uint16_t kPid = 0x2007;
 using tu::payload;
 
 QStringList lit(TestWindow &w) {
     QStringList s;
-    for (QObject *c : w.ui->page1->children()) {
-        const QString n = c->objectName();
-        if ((n.startsWith("pbI") || n.startsWith("pbJ") || n.startsWith("pbSW")) &&
-            !static_cast<QWidget *>(c)->isHidden())
-            s << n;
-    }
-    s.sort();
+    for (const char *name : inputs::kIndicatorNames)
+        if (!w.findChild<QWidget *>(name)->isHidden()) s << name;
     return s;
 }
+
+QSettings store() { return QSettings(QStringLiteral("Tarnwell"), QStringLiteral("Orvane")); }
+
+// A wheel's stored binding: "up/down".
+QString binding(const QString &wheel) {
+    const QSettings s = store();
+    return s.value(wheel + "_ENCODER1").toString() + '/' + s.value(wheel + "_ENCODER2").toString();
+}
+
+// One detent of an encoder input through the reader: on, then off.
+void turn(TestWindow &w, int input, uint16_t pid = kPid) {
+    QWidget *indicator = w.findChild<QWidget *>(inputs::kIndicatorNames[size_t(input)]);
+    sim::press(pid, input);
+    QTRY_VERIFY(!indicator->isHidden());
+    sim::release(pid, input);
+    QTRY_VERIFY(indicator->isHidden());
+}
+
+// One detent straight to the window.
+void detent(TestWindow &w, int input) {
+    w.onJoystickEvent(payload(0, 0, 1ull << input));
+    w.onJoystickEvent(payload(0, 0, 0));
+}
+
+int paddleRecordsSent() {
+    const auto frames = tu::commands();
+    return int(std::count_if(frames.begin(), frames.end(), [](const tu::Bytes &f) { return f[1] == 0x0A; }));
+}
+
+// Paint events on a widget.
+struct PaintCount : QObject {
+    int paints = 0;
+    explicit PaintCount(QWidget *w) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *e) override {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
 
 }  // namespace
 
 class InputsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestWindow> w;
-
 private slots:
     void init() {
-        w = tu::connectedWindow("M-ZEN");
+        QSettings s = store();
+        s.clear();
+    }
+    void cleanup() { tu::resetBus(); }
+
+    // Each input lights the indicator the map names, the one the form numbers
+    // after it; 48 and 49 only with the extra shifters on, 52 to 63 none.
+    void indicatorsFollowTheMap() {
+        auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
-    }
-    void cleanup() {
-        w.reset();
-        tu::resetBus();
-    }
-
-    void oneBitLightsOnlyItsIndicator() {
-        w->onJoystickEvent(payload(0, 0, (1ull << 6) | (1ull << 32) | (1ull << 45)));
-        QCOMPARE(lit(*w), (QStringList{"pbIB2", "pbIB9", "pbJsRL"}));
-        QCOMPARE(w->ui->pbIB2->statusTip(), QStringLiteral("SHOW"));
-        QVERIFY(w->releasedInputs.isEmpty());
-
-        w->onJoystickEvent(payload(0, 0, 1));
-        QCOMPARE(lit(*w), QStringList{"pbIB1"});
-        QCOMPARE(w->releasedInputs, (QList<int>{6, 32, 45}));
-        QCOMPARE(w->ui->pbIB2->statusTip(), QStringLiteral("HIDE"));
-        QCOMPARE(w->ui->pbIB1->statusTip(), QStringLiteral("SHOW"));
-        QCOMPARE(w->ui->pbIB14->statusTip(), QStringLiteral("HIDE"));  // every checked indicator is marked
-
-        // A held button is released once, in the report that releases it.
-        for (int i = 0; i < 5; ++i) {
-            w->onJoystickEvent(payload(0, 0, 1));
-            QVERIFY(w->releasedInputs.isEmpty());
+        w->onJoystickEvent(payload(4096, 17, ~0ull << 48));
+        QCOMPARE(lit(*w), (QStringList{"pbIEbL", "pbIEbR"}));
+        QVERIFY(w->ui->pbIExR->statusTip().isEmpty());  // untouched while off
+        QCOMPARE(w->ui->pgAdcR->value(), 4096);
+        QCOMPARE(w->ui->pgAdcL->value(), 17);
+        w->ui->cbShifter->setChecked(true);
+        for (int n = 0; n < inputs::kIndicatedInputs; ++n) {
+            const char *name = inputs::kIndicatorNames[size_t(n)];
+            QCOMPARE(w->findChild<QPushButton *>(name)->text(), QString::number(n + 1));
+            w->onJoystickEvent(payload(0, 0, 1ull << n));
+            QCOMPARE(lit(*w), QStringList{name});
+            QCOMPARE(w->findChild<QWidget *>(name)->statusTip(), QStringLiteral("SHOW"));
         }
         w->onJoystickEvent(payload(0, 0, 0));
-        QCOMPARE(w->releasedInputs, QList<int>{0});
         QVERIFY(lit(*w).isEmpty());
-        w->onJoystickEvent(payload(0, 0, 0));
-        QVERIFY(w->releasedInputs.isEmpty());
-    }
+        for (const char *name : inputs::kIndicatorNames)
+            QCOMPARE(w->findChild<QWidget *>(name)->statusTip(), QStringLiteral("HIDE"));
 
-    void disabledIndicatorCountsAsInactive() {
+        // An active input whose indicator is disabled counts as released.
         w->onJoystickEvent(payload(0, 0, 1));
         w->ui->pbIB1->setEnabled(false);
         w->onJoystickEvent(payload(0, 0, 1));
         QVERIFY(w->ui->pbIB1->isHidden());
-        QCOMPARE(w->releasedInputs, QList<int>{0});
-        w->ui->pbIB1->setEnabled(true);
     }
 
-    void extraShifterInputsFollowTheSwitch() {
-        const uint64_t extra = (1ull << 48) | (1ull << 49);
-        w->ui->cbShifter->setChecked(false);
-        w->onJoystickEvent(payload(0, 0, extra));
-        QVERIFY(w->ui->pbIExR->isHidden() && w->ui->pbIExL->isHidden());
-        QVERIFY(w->ui->pbIExR->statusTip().isEmpty());  // untouched while off
-        w->ui->cbShifter->setChecked(true);
-        w->onJoystickEvent(payload(0, 0, extra));
-        QVERIFY(!w->ui->pbIExR->isHidden() && !w->ui->pbIExL->isHidden());
-        w->onJoystickEvent(payload(0, 0, 0));
-        QCOMPARE(w->releasedInputs, (QList<int>{48, 49}));
-        w->ui->cbShifter->setChecked(false);
+    // One stored key of two is no binding. Binding takes the lowest input a
+    // report releases, either direction of an encoder; bound, each detent
+    // moves the bite point one step and applies it; every wheel name keeps
+    // its own binding.
+    void encoderBinding() {
+        store().setValue("M-ZEN A_ENCODER1", 3);
+        auto w = tu::connectedWindow("M-ZEN A");
+        QVERIFY(w);
+        QCOMPARE(w->ui->pbEncoder->text(), QStringLiteral("ASSIGN ROTARY ENCODER"));
+        w->ui->pbEncoder->click();
+        w->ui->pbEncoder->click();  // waiting, it stays waiting
+        QCOMPARE(w->ui->pbEncoder->text(), QStringLiteral("ROTATE ONE ENCODER TO BIND BITEPOINT"));
+        QVERIFY(w->ui->pbEncoder->isChecked());
+        sim::clearLog();
+        w->onJoystickEvent(payload(0, 0, 1ull << 6 | 1ull << 17));
+        w->onJoystickEvent(payload(0, 0, 0));  // 6 is the lowest and no encoder's
+        QVERIFY(w->ui->pbEncoder->isChecked());
+        turn(*w, 17);
+        QCOMPARE(w->ui->pbEncoder->text(), QStringLiteral("CLEAR BIND ENCODER"));
+        QVERIFY(!w->ui->pbEncoder->isChecked());
+        QCOMPARE(binding("M-ZEN A"), QString("17/16"));
+        QCOMPARE(tu::show(tu::commands()), tu::show({tu::frame({2, 0x0A, 0x88, 0x13, 0, 0, 0x10, 0, 0x10})}));
 
-        // Inputs 52 to 63 have no indicator.
-        w->onJoystickEvent(payload(0, 0, 0xFFFull << 52));
-        QVERIFY(lit(*w).isEmpty());
-        QVERIFY(w->releasedInputs.isEmpty());
+        w->ui->hsBite->setValue(9999);
+        for (int n : {17, 17, 16, 16}) detent(*w, n);
+        QCOMPARE(w->ui->hsBite->value(), 9998);  // up to the end and no further, then down twice
+        w->ui->hsBite->setValue(0);
+        detent(*w, 16);
+        QCOMPARE(w->ui->hsBite->value(), 0);
+        QCOMPARE(paddleRecordsSent(), 6);  // one for the binding, one each detent
+        QCOMPARE(tu::hex(tu::commands()[2]), tu::hex(tu::frame({2, 0x0A, 0x10, 0x27, 0, 0, 0x10, 0, 0x10})));
+        QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
+
+        // Another wheel: none of its own, so none shown; then the first's again.
+        sim::unplug(kPid);
+        sim::plug(0x2008, "M-ZEN B");
+        QTRY_VERIFY(tu::connected(*w) && w->ui->lbHead->text().endsWith(" B"));
+        QCOMPARE(w->ui->pbEncoder->text(), QStringLiteral("ASSIGN ROTARY ENCODER"));
+        w->ui->pbEncoder->click();
+        turn(*w, 45, 0x2008);
+        sim::unplug(0x2008);
+        sim::plug(kPid, "M-ZEN A");
+        QTRY_VERIFY(tu::connected(*w) && w->ui->lbHead->text().endsWith(" A"));
+        const int bite = w->ui->hsBite->value();
+        turn(*w, 17);
+        QCOMPARE(w->ui->hsBite->value(), bite + 1);
+
+        // Clearing forgets the connected wheel's binding only.
+        w->ui->pbEncoder->click();
+        QCOMPARE(w->ui->pbEncoder->text(), QStringLiteral("ASSIGN ROTARY ENCODER"));
+        QCOMPARE(binding("M-ZEN A") + ' ' + binding("M-ZEN B"), QString("/ 46/45"));
+        turn(*w, 17);
+        QCOMPARE(w->ui->hsBite->value(), bite + 1);
     }
 
-    void paddleBarsAndCalibrationLimits() {
-        w->onJoystickEvent(payload(4096, 17, 0));
-        QCOMPARE(w->ui->pgAdcR->value(), 4096);
-        QCOMPARE(w->ui->pgAdcL->value(), 17);
-
-        // A running left calibration widens only the left limits.
-        w->ui->pbCalL->blockSignals(true);
-        w->ui->pbCalL->setChecked(true);
-        w->ui->pbCalL->blockSignals(false);
-        w->leftMin = 4096;
-        w->leftMax = 0;
-        w->rightMin = 100;
-        w->rightMax = 200;
-        w->onJoystickEvent(payload(10, 1000, 0));
-        w->onJoystickEvent(payload(3000, 3000, 0));
-        w->onJoystickEvent(payload(10, 2000, 0));
-        QCOMPARE(w->leftMin, 1000u);
-        QCOMPARE(w->leftMax, 3000u);
-        QCOMPARE(w->rightMin, 100u);
-        QCOMPARE(w->rightMax, 200u);
-        w->ui->pbCalL->blockSignals(true);
-        w->ui->pbCalL->setChecked(false);
-        w->ui->pbCalL->blockSignals(false);
-    }
-
-    void streamOfReportsThroughTheReader() {
-        // Every report reaches the window, every release is seen, and the
-        // last state shown is the last one sent.
-        const int inputs[] = {0, 6, 7, 15, 20, 21, 28, 29, 32, 38, 39, 47};
-        int releases = 0;
-        int reports = 0;
-        auto counter = connect(&w->eventThread, &TarnEvent::eventTrigger, w.get(), [&] {
-            ++reports;
-            releases += int(w->releasedInputs.size());
-        });
-        for (int i = 0; i < 2500; ++i) {
-            const int n = inputs[i % 12];
-            sim::press(0x2007, n);
-            sim::release(0x2007, n);
-            if (i % 500 == 0) QTest::qWait(1);
+    // What live reports leave on screen, painted from copies, is what the
+    // window paints from scratch: stick indicators sharing a spot, bars at
+    // any value and moved by a pixel.
+    void liveFramesLookLikeAFreshPaint() {
+        auto w = tu::connectedWindow("M-ZEN");
+        QVERIFY(w);
+        PaintCount bar(w->ui->pgAdcR);
+        auto next = [seed = quint32(7)]() mutable { return (seed = seed * 1103515245 + 12345) >> 8; };
+        quint64 bits = 0;
+        for (int frame = 0; frame <= 60; ++frame) {
+            const int paints = bar.paints;
+            for (int i = 0; i < (frame < 60 ? 8 : 1); ++i) {  // the last frame: a move by a pixel or two
+                const int right = w->ui->pgAdcR->value();
+                bits ^= quint64(1) << (next() % 16);
+                const int nextRight = frame < 60     ? int(next() % 4097)
+                                      : right < 2048 ? right + 60
+                                                     : right - 60;
+                w->onJoystickEvent(payload(uint16_t(nextRight), uint16_t(next() % 4097), bits));
+            }
+            QTRY_VERIFY(bar.paints > paints);
         }
-        sim::press(0x2007, 39);
-        sim::setPaddles(0x2007, 1234, 4096);
-        QTRY_VERIFY_WITH_TIMEOUT(reports == 5002, 20000);
-        QCOMPARE(releases, 2500);
-        QCOMPARE(lit(*w), QStringList{"pbIB13"});
-        QCOMPARE(w->ui->pgAdcR->value(), 1234);
-        QCOMPARE(w->ui->pgAdcL->value(), 4096);
-        disconnect(counter);
+        const QImage live = w->screen()->grabWindow(w->winId()).toImage();
+        QEvent restyled(QEvent::StyleChange);  // drops every copy: all painted from scratch
+        for (QWidget *child : w->ui->page1->findChildren<QWidget *>())
+            QCoreApplication::sendEvent(child, &restyled);
+        const int paints = bar.paints;
+        QTRY_VERIFY(bar.paints > paints);
+        QCOMPARE(w->screen()->grabWindow(w->winId()).toImage(), live);
     }
 };
 

@@ -1,86 +1,21 @@
-// Every model through the simulated wheel: what the window shows for it.
-// The expectations are written out here from the product's model list, not
-// read from the program's own table.
+// Every model through the simulated wheel, the window applying the model's
+// row of the one registry over whatever the model before it left; a name of
+// no model; the pictures shown; and the colours page: colours read at
+// connection, the colour dialog, presets and Save, colours in style sheets.
+#include "device/models.h"
+#include "leds/stylecolor.h"
 #include "testutil.h"
 
+#include <QColorDialog>
 #include <QImageReader>
-#include <QSet>
 
 namespace {
 
-QSet<QString> range(const char *prefix, int from, int to) {
-    QSet<QString> s;
-    for (int i = from; i <= to; ++i) s << QLatin1String(prefix) + QString::number(i);
-    return s;
-}
-QSet<QString> list(const char *prefix, std::initializer_list<int> numbers) {
-    QSet<QString> s;
-    for (int i : numbers) s << QLatin1String(prefix) + QString::number(i);
-    return s;
-}
-QSet<QString> pairs(std::initializer_list<int> numbers) {
-    QSet<QString> s;
-    for (int i : numbers) s << QStringLiteral("pbID%1L").arg(i) << QStringLiteral("pbID%1R").arg(i);
-    return s;
-}
-QSet<QString> names(std::initializer_list<const char *> n) {
-    QSet<QString> s;
-    for (const char *x : n) s << QLatin1String(x);
-    return s;
-}
-const QSet<QString> kSticks = names({"pbJsL1", "pbJsL2", "pbJsL3", "pbJsL4", "pbJsLC", "pbJsLL", "pbJsLR",
-                                     "pbJsR1", "pbJsR2", "pbJsR3", "pbJsR4", "pbJsRC", "pbJsRL", "pbJsRR"});
-const QSet<QString> kSW = names({"pbSWL", "pbSWR"});
-const QSet<QString> kISW = names({"pbISW1", "pbISW2"});
+constexpr uint16_t kPid = 0x2007;
 
-struct Expected {
-    const char *name;
-    QString title;
-    bool colors, clutch, shifterBox, calibration, polling;
-    QSet<QString> indicators;
-    QSet<QString> colorButtons;  // shown, the extra pair included where it shows
+struct Win : TestWindow {
+    using MainWindow::timers;
 };
-
-// clang-format off
-QList<Expected> expectations() {
-    const QSet<QString> allB = range("pbB", 1, 6) + range("pbB", 9, 14);
-    const QSet<QString> mzenD = list("pbD", {3, 4, 13, 16, 23, 26});
-    const QSet<QString> xy = names({"pbXL", "pbXR"});
-    return {
-        {"M-ZEN", "TARNWELL M-ZEN", true, true, false, true, true, kSW + range("pbIB", 1, 6) + range("pbIB", 9, 14) + pairs({1, 2, 3, 4, 5, 6, 7, 8}) + kSticks,
-         allB + mzenD + xy},
-        {"PQV7", "TARNWELL PQV7", true, true, true, true, false,
-         kSW + range("pbIB", 1, 6) + range("pbIB", 9, 14) + pairs({1, 2, 3, 4, 5, 6, 7, 8}) + kSticks,
-         allB + mzenD + range("pbT", 1, 11) + range("pbTL", 1, 3) + range("pbTR", 1, 3) + xy},
-        {"M-TIDE", "TARNWELL M-TIDE", false, true, false, true, true,
-         kSW + range("pbIB", 1, 6) + range("pbIB", 9, 14) + pairs({3, 4, 7, 8}) + kSticks, {}},
-        {"LB370", "Tarnwell Halcyon Edition Wheel", true, false, false, false, true,
-         list("pbIB", {1, 2, 5, 6, 9, 10, 13, 14}) + kISW + pairs({1, 2, 5, 6, 7, 8}) + kSticks,
-         list("pbB", {1, 2, 4, 5, 6, 9, 10, 12, 13, 14}) + mzenD + list("pbT", {3, 9})},
-        {"KSTAR2", "TARNWELL KSTAR2", true, true, false, true, true,
-         list("pbIB", {1, 2, 6, 9, 10, 13}) + kISW + pairs({1, 2, 5, 6}) + kSticks,
-         list("pbB", {1, 2, 4, 6, 9, 10, 11, 12, 14}) + list("pbD", {13, 16, 23, 26}) + xy},
-        {"ZORIX", "TARNWELL ZORIX", true, true, true, false, true,
-         kSW + range("pbIB", 1, 6) + range("pbIB", 9, 14) + pairs({1, 2, 3, 4, 5, 6, 7, 8}) + kSticks + kISW,
-         allB + list("pbD", {13, 16, 23, 26}) + range("pbT", 1, 19) + xy + names({"pbTL1", "pbTL3", "pbTR1", "pbTR3"})},
-        {"NVA4", "TARNWELL NVA4", true, true, false, true, false,
-         kSW + list("pbIB", {1, 2, 4, 5, 6, 9, 10, 12, 13, 14}) + pairs({1, 2, 3, 5, 6, 7, 8}) + kSticks,
-         allB + list("pbD", {3, 4, 13, 16, 23, 26}) + range("pbT", 1, 11) + range("pbTL", 1, 3) + names({"pbTR2", "pbTR3", "pbXL", "pbXR"})},
-    };
-}
-// clang-format on
-
-// Widgets of a page that are shown (not hidden), by prefix.
-QSet<QString> shownWithPrefixes(QWidget *page, std::initializer_list<const char *> prefixes) {
-    QSet<QString> s;
-    for (QObject *c : page->children()) {
-        auto *w = qobject_cast<QWidget *>(c);
-        if (!w || w->isHidden()) continue;
-        for (const char *p : prefixes)
-            if (w->objectName().startsWith(QLatin1String(p))) s << w->objectName();
-    }
-    return s;
-}
 
 // How many colours a widget paints, up to 64: a label whose picture is
 // drawn paints many, one without it its background alone.
@@ -92,167 +27,113 @@ int colorsPainted(QWidget *w) {
     return int(seen.size());
 }
 
-// The indicators a model placed: press every input and see what lights up.
-QSet<QString> indicatorsThatLight(TestWindow &w, uint16_t pid) {
-    for (int n = 0; n < 64; ++n) sim::press(pid, n);
-    (void)QTest::qWaitFor([&] { return !w.ui->pbIB1->isHidden() || !w.ui->pbIB2->isHidden(); }, 2000);
-    QTest::qWait(50);
-    const QSet<QString> lit = shownWithPrefixes(w.ui->page1, {"pbI", "pbJ", "pbSW"});
-    for (int n = 0; n < 64; ++n) sim::release(pid, n);
-    (void)QTest::qWaitFor(
-        [&] {
-            return shownWithPrefixes(w.ui->page1, {"pbI", "pbJ", "pbSW"}).isEmpty();
-        },
-        2000);
-    return lit;
+QSet<QString> colorButtonsShown(TestWindow &w) {
+    QSet<QString> s;
+    for (QWidget *b : w.ui->page2->findChildren<QPushButton *>())
+        if (!b->isHidden() && QString("pbT pbB pbD pbX").contains(b->objectName().left(3)))
+            s << b->objectName();
+    return s;
 }
+
+// Connects `w` to a wheel named `name`, its flash changed by `change` first.
+bool reconnect(TestWindow &w, const char *name, const std::function<void(sim::WheelState &)> &change = {}) {
+    tu::resetBus();
+    sim::plug(kPid, name);
+    sim::WheelState s = sim::flash(kPid);
+    if (change) change(s);
+    sim::setFlash(kPid, s);
+    w.onInit();
+    return QTest::qWaitFor([&] { return tu::connected(w); }, 5000);
+}
+
+QColor colorOf(TestWindow &w, const char *name) { return styleColor(w.findChild<QWidget *>(name), 0); }
+
+// Presses Save and answers its box: "title: text".
+QString pressSave(TestWindow &w) {
+    auto box = tu::answerBox(QMessageBox::Ok);
+    w.ui->pbSave->click();
+    return box->title() + QLatin1String(": ") + box->text();
+}
+const QString kSaved = QStringLiteral("Success: LED colors and shifter value saved.");
+const QString kNotSaved = QStringLiteral("Error: Can not save setting.");
 
 }  // namespace
 
 class ProfilesTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<Win> w;  // everyModel's rows share it: each model over the one before
+
 private slots:
-    void cleanup() { tu::resetBus(); }
+    void init() {
+        if (QTest::currentTestFunction() != QLatin1String("everyModel")) w.reset();
+    }
+    void cleanup() {
+        if (!w) tu::resetBus();
+    }
 
     void everyModel_data() {
         QTest::addColumn<int>("index");
-        const auto all = expectations();
-        for (int i = 0; i < all.size(); ++i) QTest::newRow(all[i].name) << i;
+        QTest::addColumn<bool>("pairFlag");
+        for (size_t i = 0; i < device::profiles().size(); ++i)
+            QTest::newRow(device::profiles()[i].modelString) << int(i) << true;
+        QTest::newRow("M-ZEN without the extra pair flag") << 0 << false;
     }
-
     void everyModel() {
         QFETCH(int, index);
-        const Expected e = expectations().at(index);
-        auto w = tu::connectedWindow(e.name, 0x200A);
-        QVERIFY(w);
-        QCOMPARE(w->ui->lbHead->text(), e.title);
-        QCOMPARE(w->ui->pbS2->isEnabled(), e.colors);
-        QVERIFY(w->ui->pbS1->isEnabled() && w->ui->pbS3->isEnabled() && w->ui->pbS4->isEnabled());
-        QCOMPARE(!w->ui->cbClutch->isHidden(), e.clutch);
-        QCOMPARE(!w->ui->cbShifter->isHidden(), e.shifterBox);
-        // The clutch switch read afterwards shows or hides the group and the
-        // calibration controls again; the profile's own say comes first.
-        w->applyModelProfile(QLatin1String(e.name));
-        QCOMPARE(!w->ui->gpClutch->isHidden(), e.clutch);
-        QCOMPARE(!w->ui->pbCalL->isHidden(), e.calibration);
-        QCOMPARE(!w->ui->pgAdcR->isHidden(), e.calibration);
-        QCOMPARE(w->statusPolling, e.polling);
-        QCOMPARE(w->ui->lbIcon->x(), QString(e.name) == "LB370" ? 150 : 310);
-        QVERIFY(w->updateFolder.startsWith(QStringLiteral("https://")));
-        QVERIFY(w->updateFolder.endsWith(QStringLiteral("/upgrade/") + QString(e.name).toLower().remove('-') +
-                                         '/'));
-        QVERIFY(w->ui->lbMain->styleSheet().contains(QStringLiteral("back.") +
-                                                     QString(e.name).toLower().remove('-')));
-        QVERIFY(!w->ui->lbEnc->isHidden() && !w->ui->hsTrigger->isHidden() && !w->ui->pbSaveEnc->isHidden());
-        QVERIFY(w->ui->hsShifter->isHidden() && w->ui->lbSht->isHidden());
-        QVERIFY(w->ui->pbIExL->isHidden() && w->ui->pbIExR->isHidden());
+        QFETCH(bool, pairFlag);
+        const device::Profile &row = device::profiles()[size_t(index)];
+        if (!w) w = std::make_unique<Win>(), w->show();
+        QVERIFY(reconnect(*w, row.modelString, [&](sim::WheelState &s) {
+            s.extraPresent = pairFlag;
+            s.settings[0x09] = 1;
+        }));
+        QCOMPARE(w->ui->lbHead->text(),
+                 row.title ? QString(row.title) : QStringLiteral("TARNWELL ") + row.modelString);
+        QVERIFY(w->ui->lbMain->styleSheet().contains(row.picture));
+        QCOMPARE(w->timers.poll.isActive(), row.statusPolling);
+        QCOMPARE(w->ui->pbS2->isEnabled(), row.colorsPage);
+        if (row.colorsPage) QVERIFY(w->ui->lbMainRGB->styleSheet().contains(row.picture));
+        QCOMPARE(!w->ui->cbClutch->isHidden(), row.clutchControls);
+        QCOMPARE(!w->ui->cbShifter->isHidden(), row.extraShifters);
+        if (row.extraShifters)
+            QTRY_VERIFY(w->ui->cbShifter->isChecked() && w->ui->gpShifter->height() == 191);
 
-        const QSet<QString> shownColors = shownWithPrefixes(w->ui->page2, {"pbT", "pbB", "pbD", "pbX"});
-        QCOMPARE(shownColors, e.colorButtons);
-        if (e.colors) QCOMPARE(w->ui->lbMainRGB->styleSheet(), w->ui->lbMain->styleSheet());
-
-        // No indicator is shown until its input is active, and every placed
-        // one lights up when its input is.
-        QVERIFY(shownWithPrefixes(w->ui->page1, {"pbI", "pbJ", "pbSW"}).isEmpty());
-        const QSet<QString> lit = indicatorsThatLight(*w, 0x200A);
-        QVERIFY(lit.contains(e.indicators));
-        // The placed ones carry the model's look (all but ZORIX restyle them).
-        if (QString(e.name) != QStringLiteral("ZORIX")) {
-            QSet<QString> restyled;
-            for (QObject *c : w->ui->page1->children()) {
-                const QString n = c->objectName();
-                if ((n.startsWith("pbI") || n.startsWith("pbJ") || n.startsWith("pbSW")) &&
-                    static_cast<QWidget *>(c)->styleSheet().startsWith(
-                        QStringLiteral("QPushButton {border-radius")))
-                    restyled << n;
-            }
-            QCOMPARE(restyled, e.indicators);
+        // Colour buttons shown where the row says, in their look's size;
+        // indicators placed hidden until their input is active, in their look.
+        std::vector<device::Placement> shown = row.colorButtons;
+        if (row.extraPairButtons == device::ExtraPairButtons::WhenFlagged && pairFlag)
+            shown.insert(shown.end(), row.extraPairPos.begin(), row.extraPairPos.end());
+        QSet<QString> expected;
+        for (const device::Placement &p : shown) {
+            const QWidget *button = w->findChild<QWidget *>(p.widget);
+            const auto [width, height] = device::lookSize(p.look);
+            QVERIFY2(button->pos() == QPoint(p.x, p.y), p.widget);
+            QVERIFY2(p.look == device::Look::Form || button->size() == QSize(width, height), p.widget);
+            expected << p.widget;
         }
-        for (QPushButton *b : w->ui->page2->findChildren<QPushButton *>()) {
-            if (b->isHidden()) continue;
-            QVERIFY2(QRect(0, 0, 751, 401).contains(b->geometry()), qPrintable(b->objectName()));
+        QCOMPARE(colorButtonsShown(*w), expected);
+        for (const device::Placement &p : row.indicators) {
+            const QWidget *indicator = w->findChild<QWidget *>(p.widget);
+            QVERIFY2(indicator->isHidden() && indicator->pos() == QPoint(p.x, p.y), p.widget);
+            if (p.look != device::Look::Form)
+                QCOMPARE(indicator->styleSheet(), QString(device::lookStyle(p.look)));
         }
     }
 
-    void mzenPositionsAndExtraPairFlag() {
-        auto w = tu::connectedWindow("M-ZEN");
-        QVERIFY(w);
-        QCOMPARE(w->ui->pbIB13->pos(), QPoint(512, 321));
-        QCOMPARE(w->ui->pbB13->pos(), QPoint(497, 272));
-        QCOMPARE(w->ui->pbID4L->pos(), QPoint(437, 279));
-        QCOMPARE(w->ui->pbID4R->pos(), QPoint(437, 279));
-        QCOMPARE(w->ui->pbJsRC->pos(), QPoint(523, 195));
-        QCOMPARE(w->ui->pbD26->pos(), QPoint(437, 279));
-        QCOMPARE(w->ui->pbXL->pos(), QPoint(192, 37));
-        QCOMPARE(w->ui->pbXR->pos(), QPoint(545, 37));
-        QCOMPARE(w->ui->pbXL->size(), QSize(24, 24));
-        QCOMPARE(w->ui->lbEnc->pos(), QPoint(290, 10));
-        QCOMPARE(w->ui->pbCalR->pos(), QPoint(550, 305));
-        QCOMPARE(w->ui->pbIB1->size(), QSize(24, 24));  // a look's size applies when shown
-        QVERIFY(w->ui->pbIB1->styleSheet().contains(QStringLiteral("rgb(0,117,190)")));
-
-        // Without the extra pair flag the pair stays hidden.
-        tu::resetBus();
-        sim::plug(0x2007, "M-ZEN");
-        sim::WheelState s = sim::flash(0x2007);
-        s.extraPresent = false;
-        sim::setFlash(0x2007, s);
-        w->onInit();
-        QTRY_VERIFY(tu::connected(*w));
-        QVERIFY(w->ui->pbXL->isHidden() && w->ui->pbXR->isHidden());
-    }
-
-    void secondModelRemovesTheFirstModelsButtons() {
-        auto w = tu::connectedWindow("PQV7");
-        QVERIFY(w);
-        QVERIFY(!w->ui->pbT5->isHidden());
-        QCOMPARE(w->ui->gpShifter->height(), 111);
-        tu::resetBus();
-        sim::plug(0x2007, "KSTAR2");
-        w->onInit();
-        QTRY_VERIFY(tu::connected(*w) && w->deviceName == QStringLiteral("KSTAR2"));
-        QVERIFY(w->ui->pbT5->isHidden() && !w->ui->pbT5->isEnabled());
-        QVERIFY(w->ui->pbB3->isHidden());
-        QVERIFY(w->ui->cbShifter->isHidden());
-        QCOMPARE(w->ui->pbXL->pos(), QPoint(249, 146));
-    }
-
-    void extraShiftersReadBack() {
-        tu::resetBus();
-        sim::plug(0x2007, "ZORIX");
-        sim::WheelState s = sim::flash(0x2007);
-        s.settings[0x09] = 1;
-        sim::setFlash(0x2007, s);
-        auto w = tu::makeWindow();
-        QTRY_VERIFY(tu::connected(*w));
-        QVERIFY(w->ui->cbShifter->isChecked());
-        QTRY_COMPARE(w->ui->gpShifter->height(), 191);
-        w->ui->cbShifter->setChecked(false);
-        QCOMPARE(w->ui->gpShifter->height(), 111);
-        QCOMPARE(w->ui->gpShifter->y(), 170);
-    }
-
-    // Before any model the colours page shows the form's picture; after one, its.
-    void nameWithoutModel() {
-        auto w = tu::connectedWindow("Prototype 9");
-        QVERIFY(w);
-        QCOMPARE(w->ui->lbMainRGB->styleSheet(), QStringLiteral("border-image: url(:/img/back.nva4.png);"));
-        QCOMPARE(colorsPainted(w->ui->lbMainRGB), 64);
-        for (const char *name : {"M-ZEN", "Prototype 9"}) {
-            tu::resetBus();
-            sim::plug(0x2007, name);
-            w->onInit();
-            QTRY_VERIFY(tu::connected(*w) && w->deviceName == QLatin1String(name));
-            QCOMPARE(w->ui->lbMainRGB->styleSheet(),
-                     QStringLiteral("border-image: url(:/img/back.mzen.png)"));
-        }
-        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL Prototype 9"));
-        QVERIFY(w->ui->pbS2->isEnabled() && w->ui->pbS3->isEnabled());
-        QVERIFY(shownWithPrefixes(w->ui->page2, {"pbT", "pbB", "pbD", "pbX"}).isEmpty());
-        QVERIFY(w->ui->gpClutch->isHidden() && w->ui->cbShifter->isHidden() && w->ui->pbCalL->isHidden());
-        QVERIFY(w->updateFolder.endsWith(QLatin1String("/mzen/")));  // the previous model's folder stays
-        QVERIFY(w->statusPolling);
+    // Before any model the colours page shows the form's picture; after one,
+    // that model's. Nothing else of a model is shown.
+    void nameOfNoModel() {
+        auto fresh = tu::connectedWindow("Prototype 9");
+        QVERIFY(fresh);
+        QVERIFY(fresh->ui->lbMainRGB->styleSheet().contains("back.nva4"));  // the form's
+        QCOMPARE(colorsPainted(fresh->ui->lbMainRGB), 64);
+        QVERIFY(reconnect(*fresh, "M-ZEN") && reconnect(*fresh, "Prototype 9"));
+        QVERIFY(fresh->ui->lbMainRGB->styleSheet().contains("back.mzen"));
+        QCOMPARE(fresh->ui->lbHead->text(), QStringLiteral("TARNWELL Prototype 9"));
+        QVERIFY(colorButtonsShown(*fresh).isEmpty());
+        QVERIFY(fresh->ui->gpClutch->isHidden() && fresh->ui->cbShifter->isHidden() &&
+                fresh->ui->pbCalL->isHidden());
     }
 
     // The window skips decoding the form's large placeholder pictures while
@@ -263,30 +144,157 @@ private slots:
         const int limit = QImageReader::allocationLimit();
         static QStringList seen;
         const QtMessageHandler before = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &, const QString &message) { seen << message; });
-        auto w = tu::makeWindow();
+            [](QtMsgType, const QMessageLogContext &, const QString &m) { seen << m; });
+        auto fresh = tu::makeWindow();
         qWarning("after the window");
         qInstallMessageHandler(before);
         QCOMPARE(QImageReader::allocationLimit(), limit);
-        QVERIFY(!seen.isEmpty() && seen.last() == QStringLiteral("after the window"));
-        QVERIFY2(seen.filter(QStringLiteral("allocation limit")).isEmpty(), qPrintable(seen.join('\n')));
-        QTRY_VERIFY(tu::waiting(*w));
-        QVERIFY(colorsPainted(w->ui->lbSplit) > 8);                   // the header
-        QVERIFY(colorsPainted(w->findChild<QLabel *>("label")) > 8);  // the about picture
-        QCOMPARE(colorsPainted(w->ui->lbMain), 1);                    // no model yet
-        QCOMPARE(colorsPainted(w->ui->lbMainRGB), 1);
-
+        QCOMPARE(seen, QStringList{"after the window"});
+        QTRY_VERIFY(tu::waiting(*fresh));
+        QVERIFY(colorsPainted(fresh->ui->lbSplit) > 8);  // the header
+        QCOMPARE(colorsPainted(fresh->ui->lbMain), 1);   // no model yet
         // Each placeholder is a model's picture: the one refused while the
         // form was built must still come when its model connects.
-        sim::plug(0x2007, "NVA4");  // the colours page's placeholder
-        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
-        QCOMPARE(colorsPainted(w->ui->lbMain), 64);
-        QCOMPARE(colorsPainted(w->ui->lbMainRGB), 64);
-        sim::unplug(0x2007);
-        QTRY_VERIFY_WITH_TIMEOUT(tu::waiting(*w), 5000);
-        sim::plug(0x2007, "LB370");  // the inputs page's placeholder
-        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
-        QCOMPARE(colorsPainted(w->ui->lbMain), 64);
+        for (const char *name : {"NVA4", "LB370"}) {
+            QVERIFY(reconnect(*fresh, name));
+            QCOMPARE(colorsPainted(fresh->ui->lbMain), 64);
+            QCOMPARE(colorsPainted(fresh->ui->lbMainRGB), 64);
+        }
+    }
+    // A colour replaces the one in a sheet and reads back, in any channel
+    // order; a text without a whole rgb() reads as none and stays as it is.
+    void styleSheets() {
+        const QString once =
+            withStyleColor("a {\n\tbackground-color:  rgb(255,255,255);\n}", QColor(1, 2, 3));
+        QCOMPARE(once, QString("a {\n\tbackground-color:rgb(1,2,3);  \n}"));
+        QCOMPARE(colorOfStyle(withStyleColor(once, QColor(200, 0, 9)), 0), QColor(200, 0, 9));
+        QCOMPARE(colorOfStyle("a: rgb( 7 , 8 ,\t9 );", 5), QColor(9, 8, 7));
+        QVERIFY(!colorOfStyle("rgb(256,0,0);", 0).isValid() && !colorOfStyle("rgb(0,-1,0);", 0).isValid());
+        for (const char *text : {"", "rgb(", "rgb(1,2)", "rgb(1,2,3", "color: rgb(1,2,3)", ";rgb"}) {
+            QVERIFY2(!colorOfStyle(text, 3).isValid() || QString(text).contains("rgb(1,2,3)"), text);
+            QCOMPARE(withStyleColor(text, QColor(9, 9, 9)), QString(text));
+        }
+    }
+
+    // Each button shows what its position holds, the pair what the Extra
+    // colours record holds; the read leaves other buttons alone.
+    void readingPaints() {
+        tu::resetBus();
+        sim::plug(kPid, "NVA4");
+        sim::WheelState s = sim::flash(kPid);
+        std::fill(s.ledTable.begin(), s.ledTable.end(), 0);
+        s.extraColours = {1, 2, 3, 4, 5, 6};
+        sim::setFlash(kPid, s);
+        auto w = tu::makeWindow();
+        for (int b = 0; b < leds::ButtonCount; ++b)
+            setStyleColor(w->findChild<QWidget *>(leds::buttonName(leds::Button(b))), QColor(7, 7, 7));
+        QTRY_VERIFY(tu::connected(*w));
+        QCOMPARE(colorOf(*w, "pbT1"), QColor(0, 0, 0));
+        QCOMPARE(colorOf(*w, "pbTR1"), QColor(7, 7, 7));
+        QCOMPARE(colorOf(*w, "pbXL"), QColor(1, 2, 3));
+        QCOMPARE(colorOf(*w, "pbXR"), QColor(4, 5, 6));
+    }
+
+    // The dialog opens at the button's colour; cancelled, nothing changes.
+    // A preset colours every button the model shows, with the page in front
+    // or not, in the colour of its own button.
+    void colorDialogAndPresets() {
+        auto w = tu::connectedWindow("M-ZEN");
+        QVERIFY(w);
+        setStyleColor(w->ui->pbB1, QColor(40, 50, 60));
+        sim::clearLog();
+        for (const QColor &chosen : {QColor(), QColor(10, 20, 30)}) {
+            QColor initial;
+            tu::ModalAnswerer answer([&](QWidget *modal) {
+                auto *dialog = static_cast<QColorDialog *>(modal);
+                initial = dialog->currentColor();
+                dialog->setCurrentColor(chosen);
+                chosen.isValid() ? dialog->accept() : dialog->reject();
+            });
+            w->ui->pbB1->click();
+            QVERIFY(answer.answered() && initial == QColor(40, 50, 60));
+        }
+        QCOMPARE(colorOf(*w, "pbB1"), QColor(10, 20, 30));
+        const auto got = tu::commands();
+        QCOMPARE(got.size(), size_t(5));  // extra pair, four blocks, no store (the blocks: core_leds)
+        QCOMPARE(tu::hex(got[0]), tu::hex(tu::frame({2, 0x11, 0, 255, 255, 255, 255, 255, 255})));
+
+        const QColor hidden = colorOf(*w, "pbT1");
+        for (QPushButton *preset : {w->ui->pbSetR, w->ui->pbSetG, w->ui->pbSetB, w->ui->pbSetW, w->ui->pbSetD,
+                                    w->ui->pbSet1, w->ui->pbSet2, w->ui->pbSet3, w->ui->pbSet4}) {
+            preset->click();
+            QCOMPARE(colorOf(*w, "pbD26"), styleColor(preset, 0));
+            QCOMPARE(colorOf(*w, "pbXL"), styleColor(preset, 0));
+        }
+        QCOMPARE(colorOf(*w, "pbT1"), hidden);
+    }
+
+    // Block 3 unread at connection: the write reads it again first; still
+    // unread, nothing goes out and Save says so. No colour is sent that the
+    // wheel did not give or the user did not choose.
+    void unreadBlock_data() {
+        QTest::addColumn<bool>("readsAgain");
+        QTest::newRow("read again") << true;
+        QTest::newRow("still unread") << false;
+    }
+    void unreadBlock() {
+        QFETCH(bool, readsAgain);
+        tu::resetBus();
+        sim::plug(kPid, "M-ZEN");
+        sim::WheelState s = sim::flash(kPid);
+        for (size_t i = 0; i < s.ledTable.size(); ++i) s.ledTable[i] = uint8_t(i * 37 + 11);
+        s.extraColours = {17, 53, 86, 199, 4, 226};
+        sim::setFlash(kPid, s);
+        sim::injectFault(sim::Op::Get, 6, sim::Fault::Fail);  // identity, extra pair flag, blocks 0 to 3
+        auto w = tu::makeWindow();
+        QTRY_VERIFY(tu::connected(*w) && sim::pendingFaults() == 0);
+        QTRY_VERIFY(!w->ui->lbBatStatus->isHidden());  // the first power poll has run
+        for (int nth = 1; nth <= 2 && !readsAgain; ++nth)
+            sim::injectFault(sim::Op::Get, nth, sim::Fault::Fail);
+        w->ui->pbSetG->click();
+        QCOMPARE(pressSave(*w), readsAgain ? kSaved : kNotSaved);
+
+        const sim::WheelState now = sim::flash(kPid);
+        QCOMPARE(sim::live(kPid).ledTable, now.ledTable);
+        QCOMPARE(now.extraColours,
+                 readsAgain ? (std::array<uint8_t, 6>{0, 255, 0, 0, 255, 0}) : s.extraColours);
+        const auto level = [](const std::vector<uint8_t> &t, size_t k) {
+            return (t[k / 2] >> (k % 2 * 4)) & 15;
+        };
+        for (size_t k = 0; k < 43 * 3; ++k) {
+            const int green = k % 3 == 1 ? 15 : 0;  // positions 0 to 25, the shown buttons
+            QCOMPARE(level(now.ledTable, k), readsAgain && k < 26 * 3 ? green : level(s.ledTable, k));
+        }
+    }
+
+    // A ZORIX's pair is in the table and goes out in G, R, B order too; the
+    // shifter width goes with Save when changed, remembered once stored.
+    void save() {
+        auto w = tu::connectedWindow("ZORIX");
+        QVERIFY(w);
+        w->ui->hsShifter->setValue(120);
+        setStyleColor(w->ui->pbXL, QColor(1, 2, 3));
+        sim::clearLog();
+        QCOMPARE(pressSave(*w), kSaved);
+        auto got = tu::commands();
+        QCOMPARE(got.size(), size_t(11));  // shifter width, extra pair, eight blocks, store
+        QCOMPARE(tu::hex(got[0]), tu::hex(tu::frame({2, 0x0C, 0x0A, 120, 0, 0, 0, 0xEF})));
+        QCOMPARE(tu::hex(got[1]), tu::hex(tu::frame({2, 0x11, 0xEF, 2, 1, 3, 255, 255, 255})));
+        QCOMPARE(sim::flash(kPid).ledTable, sim::live(kPid).ledTable);
+
+        sim::clearLog();
+        QCOMPARE(pressSave(*w), kSaved);
+        QCOMPARE(tu::commands().size(), size_t(10));
+
+        // Failed: reported, and the shifter width not remembered.
+        w->ui->hsShifter->setValue(130);
+        sim::injectFault(sim::Op::Send, 1, sim::Fault::Fail);
+        QCOMPARE(pressSave(*w), kNotSaved);
+        sim::clearLog();
+        QCOMPARE(pressSave(*w), kSaved);
+        QCOMPARE(sim::flash(kPid).settings.at(0x0A), 130);
+        sim::injectFault(sim::Op::Write, 2, sim::Fault::Fail);
+        QCOMPARE(pressSave(*w), kNotSaved);
     }
 };
 

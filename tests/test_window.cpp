@@ -1,20 +1,64 @@
-// The window shell and the connection: waiting, connecting, losing the wheel
-// and finding it again, dragging, the tray, the sidebar and closing.
+// The window shell and the connection: waiting, losing the wheel and finding
+// it again, dragging, the tray, the sidebar and closing; and the protocol
+// trace: with the logging rule the README gives users, every frame to and
+// from the wheel appears once in hex under orvane.protocol, with it off none.
+#include "app/trace.h"
 #include "testutil.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
-#include <QSignalSpy>
-#include <QSystemTrayIcon>
+#include <QMutex>
 
 namespace {
 
-// Straight to the handlers: the event path would round fractional positions.
-void sendMouse(TestWindow *w, QEvent::Type type, QPointF global, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-    QMouseEvent event(type, w->mapFromGlobal(global), global, button, buttons, Qt::NoModifier);
-    if (type == QEvent::MouseButtonPress) w->mousePressEvent(&event);
-    else if (type == QEvent::MouseMove) w->mouseMoveEvent(&event);
-    else w->mouseReleaseEvent(&event);
+void mouse(TestWindow &w, QEvent::Type type, QPointF global, Qt::MouseButton button,
+           Qt::MouseButtons buttons) {
+    QMouseEvent event(type, w.mapFromGlobal(global), global, button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &event);
+}
+
+QMutex lock;
+QStringList captured;  // messages of orvane.protocol
+QtMessageHandler previous = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    if (qstrcmp(context.category, "orvane.protocol") != 0) return previous(type, context, text);
+    QMutexLocker locked(&lock);
+    captured << text;
+}
+
+QStringList takeCaptured() {
+    QMutexLocker locked(&lock);
+    QStringList out = std::exchange(captured, {});
+    out.sort();  // the GUI thread and the reader trace side by side
+    return out;
+}
+
+// The lines the trace must have written for what the simulated wheel saw.
+QStringList expectedFromFrameLog() {
+    QStringList lines;
+    for (const sim::LogEntry &e : sim::frameLog()) {
+        const char *kinds[] = {nullptr, nullptr, "send", "get", "write", "read", nullptr};
+        const char *kind = kinds[int(e.op)];
+        if (!kind || (e.op == sim::Op::Read && e.result <= 0)) continue;
+        lines << QString(kind) + (e.bytes.empty() ? "" : ' ' + tu::hex(e.bytes)) + " -> " +
+                     QString::number(e.result);
+    }
+    lines.sort();
+    return lines;
+}
+
+// A connection, an input report and an LED write, traced.
+QStringList traceOfAConnection(const char *name) {
+    takeCaptured();
+    {
+        auto w = tu::connectedWindow(name);
+        if (!w) return {};
+        sim::press(0x2007, 5);
+        (void)QTest::qWaitFor([] { return sim::pendingReports(0x2007) == 0; });
+        w->ui->pbSetR->click();
+    }  // the window is gone: its reader has stopped, every trace is written
+    return takeCaptured();
 }
 
 }  // namespace
@@ -26,172 +70,127 @@ private slots:
     void init() { tu::resetBus(); }
     void cleanup() { tu::resetBus(); }
 
-    void waitingStateWithoutWheel() {
-        auto w = tu::makeWindow();
-        QTRY_VERIFY(tu::waiting(*w));
-        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
-        QCOMPARE(w->ui->lbMain->styleSheet(), QStringLiteral("border-image:"));
-        for (QPushButton *b : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4}) QVERIFY(!b->isEnabled());
-        QVERIFY(w->ui->pbS5->isChecked());
-        QVERIFY(w->ui->lbVersion->isHidden() && w->ui->hsTrigger->isHidden() && w->ui->pbCalL->isHidden());
-        QVERIFY(w->ui->pbIB1->isHidden());
-        QCOMPARE(w->ui->lbCurVer->text(), QStringLiteral("Orvane Version: v1.25"));
-        QVERIFY(!w->trayIcon->isVisible());
-        QCOMPARE(w->productId, 0);
-    }
-
-    void connectsToTheFirstProductIdInOrder() {
-        sim::plug(0x2009, "NVA4");
-        sim::plug(0x2007, "M-ZEN");
-        auto w = tu::makeWindow();
-        QTRY_VERIFY(tu::connected(*w));
-        QCOMPARE(w->productId, 0x2007);
-        QCOMPARE(w->deviceName, QStringLiteral("M-ZEN"));
-        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL M-ZEN"));
-        QVERIFY(w->ui->pbStatus->isHidden());
-        QVERIFY(w->ui->pbS1->isEnabled() && w->ui->pbS1->isChecked());
-    }
-
-    void unplugGoesBackToWaitingAndReplugReconnects() {
+    // Lost: waiting, the pages of a wheel closed, indicators and all, never a
+    // message; back: the retry finds it. Closed: no handle left open, and no
+    // closed handle ever used.
+    void unplugAndReplug() {
         auto w = tu::connectedWindow("PQV7", 0x200C);
         QVERIFY(w);
-        QSignalSpy lost(&w->eventThread, &TarnEvent::deviceDisconnect);
+        sim::press(0x200C, 0);
+        QTRY_VERIFY(!w->ui->pbIB1->isHidden());
         sim::unplug(0x200C);
-        QTRY_VERIFY(tu::waiting(*w));
-        QVERIFY(!QApplication::activeModalWidget());  // never a message for a lost wheel
-
+        QTRY_VERIFY(tu::waiting(*w) && w->ui->pbS5->isChecked());
+        QVERIFY(!QApplication::activeModalWidget() && w->ui->pbIB1->isHidden());
+        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("WAITING FOR DEVICE..."));
+        for (QPushButton *b : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4}) QVERIFY(!b->isEnabled());
         sim::plug(0x200C, "PQV7");
-        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);  // the next retry, at most 3 s later
-        QCOMPARE(lost.count(), 1);
-        QCOMPARE(sim::closedHandleUses(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
+        sim::press(0x200C, 0);
+        QTRY_VERIFY(!w->ui->pbIB1->isHidden());
+        w->ui->pbClose->click();  // stops the reader, which closes the wheel
+        QVERIFY(!w->isVisible() && !device::Device::instance().isOpen());
+        QCOMPARE(sim::closedHandleUses() + sim::openHandles(), 0);
     }
 
     // An identity answer that names no wheel counts as none: waiting. However
-    // often the wheel is lost meanwhile, one retry, 3 s later, finds it.
+    // often the wheel is lost meanwhile, one retry, 3 s later, finds it. Then
+    // each sidebar button shows its page.
     void oneRetryFindsTheWheel() {
         sim::plug(0x2007, "M-ZEN");
         sim::injectFault(sim::Op::Get, 1, sim::Fault::Garbage, 1);
         auto w = tu::makeWindow();
         QTRY_VERIFY(tu::waiting(*w) && sim::pendingFaults() == 0);
         sim::unplug(0x2007);
-        for (int i = 0; i < 3; ++i) QMetaObject::invokeMethod(w.get(), "onInit", Qt::QueuedConnection);
-        QTest::qWait(50);
+        for (int i = 0; i < 3; ++i) w->onInit();
+        QElapsedTimer sincePlug;
+        sincePlug.start();
         sim::plug(0x2007, "M-ZEN");
         sim::clearLog();
-        QTest::qWait(2000);
-        QVERIFY(tu::waiting(*w));
-        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 3000);
-        QTest::qWait(100);
-        int opens = 0;
-        for (const auto &e : sim::frameLog()) opens += e.op == sim::Op::Open;
-        QCOMPARE(opens, 1);
-        QCOMPARE(w->ui->lbHead->text(), QStringLiteral("TARNWELL M-ZEN"));
+        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 4000);
+        QVERIFY(sincePlug.elapsed() >= 2500);
+        const auto log = sim::frameLog();
+        QCOMPARE(int(std::count_if(log.begin(), log.end(), [](auto &e) { return e.op == sim::Op::Open; })),
+                 1);
+
+        const QList<QPushButton *> sidebar = {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4,
+                                              w->ui->pbS5};
+        for (int page : {2, 4, 1, 3, 0}) {
+            sidebar[page]->click();
+            QCOMPARE(w->ui->stackedWidget->currentIndex(), page);
+            for (QPushButton *b : sidebar) QCOMPARE(b->isChecked(), b == sidebar[page]);
+        }
     }
 
-    void dragBand() {
+    // The left button drags by the top band (1 to 49 px down); each move
+    // counts from the last.
+    void drag() {
         auto w = tu::makeWindow();
-        w->setWindowFlags(Qt::FramelessWindowHint);
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->move(100, 100);
-        QTRY_COMPARE(w->pos(), QPoint(100, 100));
-        QTest::qWait(20);
-        const QPointF top(w->x() + 300, w->y());
-        const QPointF marker(2147483647.0, 2147483647.0);
-        for (int dy : {0, 50, 120}) {
-            sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(0, dy), Qt::LeftButton,
-                      Qt::LeftButton);
-            QCOMPARE(w->dragOrigin, marker);
+        QPoint expected(100, 100);
+        w->move(expected);
+        QTRY_COMPARE(w->pos(), expected);
+        const std::tuple<int, Qt::MouseButton, bool> presses[] = {{0, Qt::LeftButton, false},
+                                                                  {50, Qt::LeftButton, false},
+                                                                  {10, Qt::RightButton, false},
+                                                                  {1, Qt::LeftButton, true},
+                                                                  {49, Qt::LeftButton, true}};
+        for (const auto &[dy, button, drags] : presses) {
+            const QPointF at = QPointF(expected) + QPointF(300, dy);
+            mouse(*w, QEvent::MouseButtonPress, at, button, button);
+            mouse(*w, QEvent::MouseMove, at + QPointF(10, 5), Qt::NoButton, Qt::LeftButton);
+            mouse(*w, QEvent::MouseMove, at + QPointF(20, -3), Qt::NoButton, Qt::LeftButton);
+            mouse(*w, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+            mouse(*w, QEvent::MouseMove, at + QPointF(40, 40), Qt::NoButton, Qt::LeftButton);
+            expected += drags ? QPoint(20, -3) : QPoint();
+            QTRY_COMPARE(w->pos(), expected);
         }
-        for (int dy : {1, 49}) {
-            sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(850 - 300, dy), Qt::LeftButton,
-                      Qt::LeftButton);
-            QCOMPARE(w->dragOrigin, top + QPointF(550, dy));
-        }
-        // Two moves add up; fractions are cut toward zero at each step.
-        const QPoint start = w->pos();
-        const QPointF origin = w->dragOrigin;
-        sendMouse(w.get(), QEvent::MouseMove, origin + QPointF(10.7, 5.2), Qt::NoButton, Qt::LeftButton);
-        sendMouse(w.get(), QEvent::MouseMove, origin + QPointF(20.9, -3.5), Qt::NoButton, Qt::LeftButton);
-        QTRY_COMPARE(w->pos(), start + QPoint(10 + 10, 5 - 8));
-        sendMouse(w.get(), QEvent::MouseButtonRelease, origin, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(w->dragOrigin, marker);
-
-        // The right button never moves the window, inside the band or not.
-        const QPoint before = w->pos();
-        sendMouse(w.get(), QEvent::MouseButtonPress, top + QPointF(0, 10), Qt::RightButton, Qt::RightButton);
-        QCOMPARE(w->dragOrigin, marker);
-        sendMouse(w.get(), QEvent::MouseMove, top + QPointF(40, 40), Qt::NoButton, Qt::RightButton);
-        QCOMPARE(w->pos(), before);
     }
 
-    void trayMinimiseAndRestore() {
+    // Minimised to the tray; a double click brings the window back half a
+    // second later, a single click or the context menu's click do not.
+    void tray() {
         auto w = tu::makeWindow();
+        auto *tray = w->findChild<QSystemTrayIcon *>();
         w->onMinimize();
-        QVERIFY(w->isHidden());
-        QVERIFY(w->trayIcon->isVisible());
+        QVERIFY(w->isHidden() && tray->isVisible());
         w->onTrayActivated(QSystemTrayIcon::Trigger);
         w->onTrayActivated(QSystemTrayIcon::Context);
-        QTest::qWait(700);
-        QVERIFY(w->isHidden());
+        QVERIFY(!QTest::qWaitFor([&] { return w->isVisible(); }, 700));
+        QElapsedTimer sinceClick;
+        sinceClick.start();
         w->onTrayActivated(QSystemTrayIcon::DoubleClick);
-        QTest::qWait(300);
-        QVERIFY(w->isHidden());  // half a second later, not at once
-        QTRY_VERIFY(w->isVisible());
-        QVERIFY(!w->trayIcon->isVisible());
-
+        QTRY_VERIFY_WITH_TIMEOUT(w->isVisible(), 2000);
+        QVERIFY(sinceClick.elapsed() >= 450 && !tray->isVisible());
         w->onMinimize();
-        QAction *restore = w->trayIcon->contextMenu()->actions().value(0);
-        QVERIFY(restore);
-        QCOMPARE(restore->text(), QStringLiteral("Restore"));
-        restore->trigger();
-        QVERIFY(w->isVisible());
-        QVERIFY(!w->trayIcon->isVisible());
+        tray->contextMenu()->actions().value(0)->trigger();  // "Restore"
+        QVERIFY(w->isVisible() && !tray->isVisible());
     }
 
-    void secondStartBringsTheWindowBack() {
-        auto w = tu::makeWindow();
-        QVERIFY(w->localServer.isListening());
-        w->onMinimize();
-        QVERIFY(instanceRunning());
-        QTRY_VERIFY(w->isVisible());
-        QVERIFY(!w->trayIcon->isVisible());
+    void initTestCase() { previous = qInstallMessageHandler(capture); }
+    void cleanupTestCase() { qInstallMessageHandler(previous); }
+
+    void everyFrameOnceInHex() {
+        const QStringList got = traceOfAConnection("M-ZEN");
+        QCOMPARE(got, expectedFromFrameLog());
+        QVERIFY(got.contains("send 02 0b 0d 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 -> 20"));
+        const uint8_t frame[3] = {0x02, 0x0c, 0x08};
+        QCOMPARE(protocolTraceLine(device::TraceKind::Send, frame, 3, -1), QString("send 02 0c 08 -> -1"));
+        QCOMPARE(protocolTraceLine(device::TraceKind::Get, frame, 0, -1), QString("get -> -1"));
     }
 
-    void sidebar() {
-        auto w = tu::connectedWindow("M-ZEN");
-        QVERIFY(w);
-        w->ui->pbS3->click();
-        QCOMPARE(w->ui->stackedWidget->currentIndex(), 2);
-        QVERIFY(w->ui->pbS3->isChecked() && !w->ui->pbS1->isChecked());
-        w->ui->pbS4->click();
-        QCOMPARE(w->ui->stackedWidget->currentIndex(), 3);
-        w->ui->pbS5->click();
-        QCOMPARE(w->ui->stackedWidget->currentIndex(), 4);
-
-        // A button whose name has no digit at index 3 unchecks all and stays put.
-        QPushButton stray(QStringLiteral("x"));
-        stray.setObjectName(QStringLiteral("pbSx"));
-        QObject::connect(&stray, SIGNAL(clicked(bool)), w.get(), SLOT(onSidebar()));
-        stray.click();
-        QCOMPARE(w->ui->stackedWidget->currentIndex(), 4);
-        for (QPushButton *b : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4, w->ui->pbS5})
-            QVERIFY(!b->isChecked());
-    }
-
-    void closeStopsTheReader() {
-        auto w = tu::connectedWindow("M-ZEN");
-        QVERIFY(w);
-        QSignalSpy lost(&w->eventThread, &TarnEvent::deviceDisconnect);
-        w->onClose();
-        QVERIFY(!w->eventThread.isRunning());
-        QVERIFY(!device::Device::instance().isOpen());
-        QVERIFY(!w->isVisible());
-        QCOMPARE(lost.count(), 0);
-        QCOMPARE(sim::closedHandleUses(), 0);
-        QCOMPARE(sim::openHandles(), 0);
+    void silentWhenOff() {
+        const_cast<QLoggingCategory &>(lcProtocol()).setEnabled(QtDebugMsg, false);
+        QCOMPARE(traceOfAConnection("NVA4"), QStringList());
+        QVERIFY(!sim::frameLog().empty());
     }
 };
 
-ORVANE_TEST_MAIN(WindowTest)
+// The rule, as a user sets it, is read when the application starts.
+int main(int argc, char *argv[]) {
+    qputenv("QT_LOGGING_RULES", "*.debug=false;orvane.protocol.debug=true");
+    tu::isolateSettings();
+    QApplication app(argc, argv);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_window.moc"

@@ -1,0 +1,392 @@
+// The paddles and device pages against the simulated wheel: the paddle
+// record live and stored, switches, pulse widths, calibrations, the Save
+// buttons and the silent store on close; firmware version, battery and
+// Bluetooth, clearing the flash, and a firmware upload from a file.
+#include "testutil.h"
+
+#include <QElapsedTimer>
+
+#include <numeric>
+
+namespace {
+
+constexpr uint16_t kPid = 0x2007;
+
+struct Win : TestWindow {
+    using MainWindow::leftMax;
+    using MainWindow::leftMin;
+    using MainWindow::rightMin;
+    using MainWindow::timers;
+    using MainWindow::upgradeThread;
+};
+
+// A window connected to `name` (its flash changed by `change` first), once
+// the connection's first power poll, if any, has run.
+std::unique_ptr<Win> open(const char *name, const std::function<void(sim::WheelState &)> &change = {}) {
+    tu::resetBus();
+    sim::plug(kPid, name);
+    sim::WheelState s = sim::flash(kPid);
+    if (change) change(s);
+    sim::setFlash(kPid, s);
+    auto w = std::make_unique<Win>();
+    w->show();
+    const auto ready = [&] {
+        return tu::connected(*w) && (w->timers.poll.interval() == 10000 || !w->timers.poll.isActive());
+    };
+    return QTest::qWaitFor(ready, 5000) ? std::move(w) : nullptr;
+}
+
+// Write paddle record; limits rightMax, leftMax, rightMin, leftMin.
+tu::Bytes paddleFrame(int value, int store, std::array<uint16_t, 4> limits = {4096, 4096, 0, 0}) {
+    tu::Bytes f = tu::frame({0x02, 0x0A, value & 0xFF, value >> 8, store});
+    for (size_t i = 0; i < 4; ++i)
+        std::tie(f[5 + 2 * i], f[6 + 2 * i]) = std::pair(limits[i] & 0xFF, limits[i] >> 8);
+    return f;
+}
+
+tu::Bytes settingFrame(int sub, uint32_t v, int store) {
+    return tu::frame(
+        {2, 0x0C, sub, int(v & 0xFF), int(v >> 8 & 0xFF), int(v >> 16 & 0xFF), int(v >> 24), store});
+}
+
+// Clicks `button` and answers the box it shows: "title/text".
+QString clickAnswering(QAbstractButton *button) {
+    auto box = tu::answerBox(QMessageBox::Ok);
+    button->click();
+    return box->title() + '/' + box->text();
+}
+const QString kSaved = QStringLiteral("Success/Setting saved.");
+const QString kNotSaved = QStringLiteral("Error/Can not save setting.");
+
+int powerReads() {
+    const auto reads = tu::readRequests();
+    return int(std::count_if(reads.begin(), reads.end(), [](auto r) { return r.first == 0x0F; }));
+}
+
+QByteArray image(int size) {
+    QByteArray data(size, '\0');
+    std::iota(data.begin(), data.end(), char(5));
+    return data;
+}
+
+}  // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;  // in the temporary folder, like a user's own files there
+
+    QString file(const char *name, const QByteArray &data) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        return f.open(QIODevice::WriteOnly) && f.write(data) == data.size() ? f.fileName() : QString();
+    }
+
+    // MANUAL UPDATE for `path`: the box it showed (answered or not) once the
+    // worker, if it started, has ended and every signal of it has arrived.
+    std::unique_ptr<tu::ModalAnswerer> upload(Win &w, const QString &path) {
+        w.ui->lePath->setText(path);
+        bool ended = false;
+        QObject context;
+        connect(&w.upgradeThread, &QThread::finished, &context, [&] { ended = true; });
+        auto box = tu::answerBox(QMessageBox::Ok);
+        w.ui->pbUpgrade->click();
+        return box->answered() || QTest::qWaitFor([&] { return ended; }, 10000) ? std::move(box) : nullptr;
+    }
+
+private slots:
+    void cleanup() { tu::resetBus(); }
+
+    // Mode clicks and slider releases apply; keys only move the label. The
+    // close path stores the bite point, without a box.
+    void liveWrites() {
+        auto w = open("M-ZEN");
+        QVERIFY(w && w->ui->rbPadL->isChecked());
+        sim::clearLog();
+        w->ui->rbPadR->click();
+        w->ui->hsBite->setValue(1234);
+        QCOMPARE(w->ui->lbBite->text(), QStringLiteral("12.34%"));
+        emit w->ui->hsBite->sliderReleased();
+        w->ui->rbPadNo->click();
+        w->ui->hsBite->setValue(12);
+        emit w->ui->hsBite->sliderReleased();
+        w->ui->rbPadL->click();
+        w->ui->hsTrigger->setValue(180);
+        emit w->ui->hsTrigger->sliderReleased();
+        w->ui->hsShifter->setValue(60);
+        emit w->ui->hsShifter->sliderReleased();
+        QCOMPARE(w->ui->lbBite->text(), QStringLiteral("0.12%"));
+        QCOMPARE(tu::show(tu::commands()),
+                 tu::show({paddleFrame(15001, 0), paddleFrame(11235, 0), paddleFrame(65535, 0),
+                           paddleFrame(65535, 0), paddleFrame(12, 0), settingFrame(4, 180, 0),
+                           settingFrame(0x0A, 60, 0)}));
+        QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
+
+        // Closing stores what differs, silently.
+        w->ui->rbPadR->click();
+        w->ui->hsBite->setValue(3000);  // not released: nothing sent yet
+        auto box = tu::answerBox(QMessageBox::Ok);
+        w->ui->pbClose->click();
+        QVERIFY(!w->isVisible() && !box->answered());
+        QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(13001));
+    }
+
+    // What the wheel holds shows as it connects; a pulse width it holds none
+    // of (negative) keeps the slider. The limits go out with the next record.
+    void readBack() {
+        auto w = open("M-ZEN");
+        QVERIFY(w);
+        const std::tuple<uint16_t, QRadioButton *, int, int, int> rows[] = {
+            {10000, w->ui->rbPadL, 10000, 250, 240},
+            {20002, w->ui->rbPadNo, 5000, -5, 240},
+            {10001, w->ui->rbPadR, 0, 20, 40}};
+        for (const auto &[value, mode, bite, pulse, slider] : rows) {
+            sim::WheelState s = sim::flash(kPid);
+            std::tie(s.paddleValue, s.paddleLimits, s.settings[4]) =
+                std::tuple(value, std::array<uint16_t, 4>{4000, 3900, 100, 200}, pulse);
+            sim::setFlash(kPid, s);
+            w->onInit();
+            QTRY_VERIFY(tu::connected(*w) && mode->isChecked());
+            QCOMPARE(w->ui->hsBite->value(), bite);
+            QCOMPARE(w->ui->hsBite->statusTip(), QString::number(value));
+            QCOMPARE(w->ui->hsTrigger->value(), slider);
+            QCOMPARE(w->ui->hsTrigger->statusTip(), QString::number(slider));
+        }
+        sim::clearLog();
+        emit w->ui->hsBite->sliderReleased();
+        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(10001, 0, {4000, 3900, 100, 200})}));
+    }
+
+    // Save writes what differs from what the wheel keeps, and remembers only
+    // what the wheel took; with no wheel it never says saved.
+    void save() {
+        auto w = open("PQV7");
+        QVERIFY(w && w->ui->cbClutch->isChecked() && !w->ui->cbShifter->isChecked());
+        w->ui->cbShifter->click();
+        sim::clearLog();
+        QCOMPARE(clickAnswering(w->ui->pbSaveP), kSaved);
+        QCOMPARE(tu::show(tu::commands()), tu::show({settingFrame(0x09, 1, 0xEF)}));
+        QCOMPARE(tu::readRequests(), (std::vector<std::pair<int, int>>{{0x0C, 0x09}, {0x0C, 0x08}}));
+        w->ui->hsBite->setValue(7000);
+        w->ui->hsTrigger->setValue(180);
+        sim::clearLog();
+        for (QPushButton *save : {w->ui->pbSaveP, w->ui->pbSaveEnc, w->ui->pbSaveEnc})
+            QCOMPARE(clickAnswering(save), kSaved);
+        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(7000, 0xEF), settingFrame(4, 180, 0xEF)}));
+
+        w->ui->hsBite->setValue(6000);
+        w->ui->hsTrigger->setValue(200);
+        for (QPushButton *save : {w->ui->pbSaveP, w->ui->pbSaveEnc}) {
+            sim::injectFault(sim::Op::Send, 1, sim::Fault::Fail);
+            QCOMPARE(clickAnswering(save), kNotSaved);
+            QCOMPARE(clickAnswering(save), kSaved);
+        }
+        QCOMPARE(std::pair(sim::flash(kPid).paddleValue, sim::flash(kPid).settings[4]),
+                 std::pair(uint16_t(6000), 200));
+        sim::unplug(kPid);
+        QTRY_VERIFY(tu::waiting(*w));
+        QCOMPARE(clickAnswering(w->ui->pbSaveEnc), kNotSaved);
+    }
+
+    void clutchCalibration() {
+        auto w = open("M-ZEN", [](sim::WheelState &s) { s.paddleLimits = {4000, 3900, 100, 200}; });
+        QVERIFY(w);
+        // Ended after reports: the range they showed is stored, the other
+        // paddle's limits kept.
+        for (bool left : {false, true}) {
+            QPushButton *button = left ? w->ui->pbCalL : w->ui->pbCalR;
+            sim::clearLog();
+            button->click();
+            QCOMPARE(button->text(), QStringLiteral("SAVE"));
+            QTRY_COMPARE(left ? w->leftMin : w->rightMin, 4096u);  // the range empties 500 ms later
+            for (int v : {1500, 2500, 1800})
+                sim::setPaddles(kPid, uint16_t(left ? 3000 : v), uint16_t(left ? v : 3000));
+            QTRY_COMPARE((left ? w->ui->pgAdcL : w->ui->pgAdcR)->value(), 1800);
+            button->click();
+            QCOMPARE(button->text(), QStringLiteral("CALIBRATE"));
+            if (!left)
+                QCOMPARE(tu::show(tu::commands()),
+                         tu::show({paddleFrame(5000, 0, {4096, 3900, 0, 200}),
+                                   paddleFrame(5000, 0xEF, {2500, 3900, 1500, 200})}));
+        }
+        QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 2500, 1500, 1500}));
+
+        // Ended within 500 ms: the full range is stored, and the emptying
+        // that comes after finds nothing running.
+        w->ui->pbCalL->click();
+        w->ui->pbCalL->click();
+        w->onCalibrate();
+        QCOMPARE(std::pair(w->leftMin, w->leftMax), std::pair(0u, 4096u));
+        QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 4096, 1500, 0}));
+
+        // Ended with the paddle at one position: the wheel keeps its limits.
+        for (QPushButton *button : {w->ui->pbCalL, w->ui->pbCalR}) {
+            button->click();
+            w->onCalibrate();
+            sim::setPaddles(kPid, 1000, 1000);
+            QTRY_COMPARE(w->ui->pgAdcR->value(), 1000);
+            QCOMPARE(
+                clickAnswering(button),
+                QStringLiteral("Error/Calibration not stored. Press the paddle fully while calibrating."));
+            QCOMPARE(sim::live(kPid).paddleLimits, sim::flash(kPid).paddleLimits);
+        }
+        QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 4096, 1500, 0}));
+
+        sim::unplug(kPid);  // no wheel to learn from: the button stays idle
+        QTRY_VERIFY(tu::waiting(*w));
+        w->ui->pbCalL->click();
+        QVERIFY(!w->ui->pbCalL->isChecked() && w->ui->pbCalL->text() == QStringLiteral("CALIBRATE"));
+    }
+
+    void shifterCalibration() {
+        auto w = open("M-ZEN");
+        QVERIFY(w);
+        const std::pair<QPushButton *, int> buttons[] = {
+            {w->ui->pbBearLCa, 3}, {w->ui->pbBearRCa, 5}, {w->ui->pbBearExLCa, 6}, {w->ui->pbBearExRCa, 7}};
+        for (const auto &[button, sub] : buttons) {
+            sim::clearLog();
+            button->click();
+            QVERIFY(button->isChecked() && button->text().startsWith(QLatin1String("PRESS AND HOLD")));
+            button->click();
+            QVERIFY(!button->isChecked() && button->text() == QStringLiteral("CALIBRATE"));
+            QCOMPARE(tu::show(tu::commands()),
+                     tu::show({settingFrame(sub, 0, 0), settingFrame(sub, ~0u, 0xEF)}));
+            QCOMPARE(sim::flash(kPid).shifterThresholds[uint8_t(sub)], 1000 + sub);
+        }
+        sim::unplug(kPid);  // the wheel never hears the start: no claim that it learns
+        w->ui->pbBearRCa->click();
+        QVERIFY(!w->ui->pbBearRCa->isChecked() && w->ui->pbBearRCa->text() == QStringLiteral("CALIBRATE"));
+    }
+
+    // The wheel's version text after the label. USB power by the link, a
+    // reading no battery gives or a full battery;
+    // Bluetooth by the link; an answer that is not the power status keeps
+    // what is shown. However often the wheel connects, one chain of polls; a
+    // lost wheel ends it; a model without the poll shows none.
+    void power() {
+        auto w = open("M-ZEN", [](sim::WheelState &s) { s.firmwareVersion = "\t<b>x</b>::"; });
+        QVERIFY(w && !w->ui->lbVersion->isHidden());
+        QCOMPARE(w->ui->lbVersion->text(), QString("Firmware Version:\t<b>x</b>:"));  // never as markup
+        QCOMPARE(w->ui->lbVersion->textFormat(), Qt::PlainText);
+        QCOMPARE(powerReads(), 1);
+        const std::tuple<int, int, int, const char *, bool, bool> rows[] = {
+            {1, 40, 3900, "USB", false, false}, {0, 40, 4300, "USB", true, false},
+            {0, 57, 4299, "57%", true, false},  {0, 100, 3900, "USB", true, false},
+            {2, 12, 3000, "12%", false, false}, {0, 57, 3000, "12%", false, true}};  // answer fails
+        for (const auto &[link, percent, reading, shown, bluetooth, fails] : rows) {
+            sim::WheelState s = sim::flash(kPid);
+            std::tie(s.link, s.batteryPercent, s.batteryReading) =
+                std::tuple(uint8_t(link), uint8_t(percent), uint16_t(reading));
+            sim::setFlash(kPid, s);
+            if (fails) sim::injectFault(sim::Op::Get, 1, sim::Fault::Fail);
+            w->onDeviceUpdate();
+            QCOMPARE(w->ui->lbBatStatus->text(), QStringLiteral("BATTERY STATUS: ") + shown);
+            QCOMPARE(!w->ui->lbBTStatus->isHidden(), bluetooth);
+            QCOMPARE(w->timers.poll.interval(), 10000);
+        }
+        sim::clearLog();
+        for (int connections = 1; connections <= 2; ++connections) w->onInit();
+        QTRY_COMPARE(w->timers.poll.interval(), 10000);
+        QCOMPARE(powerReads(), 1);
+        sim::unplug(kPid);
+        QTRY_VERIFY(tu::waiting(*w));
+        w->timers.poll.start(0);
+        QTRY_VERIFY(!w->timers.poll.isActive());
+        QCOMPARE(powerReads(), 1);
+
+        sim::plug(kPid, "PQV7");
+        w->onInit();
+        QTRY_VERIFY(tu::connected(*w));
+        QVERIFY(!w->timers.poll.isActive() && w->ui->lbBatStatus->isHidden() &&
+                w->ui->lbBTStatus->isHidden());
+    }
+
+    // Only Yes clears, then says so: No is the default.
+    void clearFlash() {
+        auto w = open("M-ZEN");
+        QVERIFY(w);
+        for (int key : {Qt::Key_N, Qt::Key_Escape, Qt::Key_Return, Qt::Key_Y}) {
+            sim::WheelState s = sim::flash(kPid);
+            s.paddleValue = 1234;
+            sim::setFlash(kPid, s);
+            sim::clearLog();
+            std::unique_ptr<tu::ModalAnswerer> confirmation;
+            tu::ModalAnswerer question([&](QWidget *box) {
+                confirmation = tu::answerBox(QMessageBox::Ok);
+                if (key == Qt::Key_Y || key == Qt::Key_N)
+                    static_cast<QMessageBox *>(box)
+                        ->button(key == Qt::Key_Y ? QMessageBox::Yes : QMessageBox::No)
+                        ->click();
+                else QTest::keyClick(box, Qt::Key(key));
+            });
+            w->ui->pbClearFlash->click();
+            QCOMPARE(question.title() + '/' + question.text().section('\n', 0, 0),
+                     QString("Notify/Do you want to continue?"));
+            const bool yes = key == Qt::Key_Y;
+            QVERIFY(confirmation && confirmation->answered() == yes);
+            QCOMPARE(confirmation->text(), QString(yes ? "Flash data has been cleared." : ""));
+            QCOMPARE(tu::show(tu::commands()), yes ? tu::show({tu::frame({0x02, 0x0C, 0x10})}) : QString());
+            QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(yes ? 5000 : 1234));
+        }
+    }
+
+    // The image goes out, the page is reset, the user's file stays, and the
+    // rebooted wheel is found again 3 s after the box.
+    void uploadFromAFile() {
+        auto w = open("M-ZEN");
+        QVERIFY(w);
+        w->upgradeThread.finishStepMs = 5;
+        w->timers.retry.setInterval(60000);  // only the retry the box starts may reconnect
+        const QString path = file("fw17.bin", image(17));
+        sim::clearLog();
+        auto box = upload(*w, path);
+        QVERIFY(box);
+        QElapsedTimer sinceBox;
+        sinceBox.start();
+        QCOMPARE(box->title() + '/' + box->text(), QString("Notify/Firmware updated successfully."));
+        QCOMPARE(tu::commands().size(), size_t(3));  // two blocks and the finish (frames: core_ops)
+        QCOMPARE(tu::hex(sim::firmwareImage(kPid)), image(17).toHex(' '));
+        QVERIFY(QFile::exists(path) && w->ui->pgUpgrade->isHidden() && w->ui->lbUpgrade->isHidden());
+        QTRY_VERIFY(tu::waiting(*w));
+        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 6000);
+        QVERIFY(sinceBox.elapsed() >= 2500);
+
+        // Refused with a box, or (a file gone) ended silently: nothing sent.
+        sim::clearLog();
+        for (const QString &bad : {file("big.bin", image(229377)), file("fw.BIN", image(16))}) {
+            auto refused = upload(*w, bad);
+            QVERIFY(refused && QFile::exists(bad));
+            QCOMPARE(refused->title() + '/' + refused->text(), QString("Error/Not a valid firmware."));
+        }
+        auto none = upload(*w, dir.filePath("nothing-here.bin"));
+        QVERIFY(none && !none->answered() && tu::commands().empty());
+    }
+
+    // While the worker runs: no second upload, no update check, no closing.
+    void busyWhileUploading() {
+        auto w = open("M-ZEN");
+        QVERIFY(w);
+        w->upgradeThread.finishStepMs = 150;
+        w->ui->lePath->setText(file("first.bin", image(64)));
+        w->ui->pbUpgrade->click();
+        w->ui->lePath->setText(file("second.bin", image(32)));
+        const std::function<void()> acts[] = {[&] { w->ui->pbUpgrade->click(); },
+                                              [&] { w->ui->pbAutoUpgrade->click(); }, [&] { w->close(); },
+                                              [&] { w->ui->pbClose->click(); }};
+        for (const auto &act : acts) {
+            QVERIFY(w->upgradeThread.isRunning());  // the finishing steps alone take 600 ms
+            auto box = tu::answerBox(QMessageBox::Ok);
+            act();
+            QTRY_VERIFY(box->answered());
+            QCOMPARE(box->text(),
+                     QString("A firmware update is in progress. Please wait until it has finished."));
+        }
+        QVERIFY(w->isVisible());
+        auto done = tu::answerBox(QMessageBox::Ok);
+        QTRY_VERIFY_WITH_TIMEOUT(done->answered() && w->upgradeThread.isFinished(), 5000);
+        QCOMPARE(done->text(), QString("Firmware updated successfully."));
+        QCOMPARE(tu::hex(sim::firmwareImage(kPid)), image(64).toHex(' '));
+    }
+};
+
+ORVANE_TEST_MAIN(SettingsTest)
+#include "test_settings.moc"
