@@ -1,192 +1,175 @@
-// The connection under fire: the wheel pulled, failing, answering short or
-// with noise at every step of the first reads, answering slowly, pulled
-// during LED writes and calibrations. Whatever
-// happens the window never hangs, ends waiting or connected, shows no
-// message, and the owner's stored settings survive the window's close.
+// The connection under fire, as the window shows it: each first read failing
+// or pulled, every answer noise, pulls during the calibrations, and a loose
+// cable. The window ends waiting or connected,
+// shows no message, and the owner's stored settings survive its close.
+// What each operation makes of a failed exchange: tests/core/core_ops.
 #include "faultutil.h"
 
+#include <atomic>
+#include <random>
+#include <thread>
+
 namespace {
+constexpr uint16_t kPid = ft::Scenario::pid;
 
-constexpr uint16_t kPid = 0x2007;
-
+int count(sim::Op op) {
+    int n = 0;
+    for (const auto &e : sim::frameLog()) n += e.op == op && e.result >= 0;
+    return n;
+}
 }  // namespace
 
 class FaultsTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ft::Scenario> sc;
-    TestWindow *w = nullptr;
-    // What a PQV7 reads as it connects: identity, extra colours and extra
-    // shifters (profile), LED blocks, extra colours, paddle record, pulse
-    // widths, clutches, firmware version, and what the window reads after.
+    // What a PQV7 reads as it connects: identity, its profile's records, LED
+    // blocks, extra colours, paddle record, pulse widths, clutches, firmware
+    // version, and the first status poll.
     std::vector<std::pair<int, int>> reads;
-
-    void open(const char *name, const std::function<void()> &arm = {}) {
-        sc = std::make_unique<ft::Scenario>();
-        sc->pid = kPid;
-        sc->open(name, arm);
-        w = sc->w.get();
-    }
 
 private slots:
     void initTestCase() {
         reads = ft::connectionReads("PQV7", kPid);
         QVERIFY(reads.size() >= 10);
     }
-    void cleanup() { sc.reset(); }
 
-    // One fault at one exchange of the first reads.
     void firstReads_data() {
-        QTest::addColumn<int>("op");
         QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("arg");
         QTest::addColumn<int>("nth");
-        const struct {
-            const char *name;
-            sim::Op op;
-            sim::Fault fault;
-            int arg;
-        } kinds[] = {
-            {"get pulled", sim::Op::Get, sim::Fault::Unplug, 0},
-            {"send pulled", sim::Op::Send, sim::Fault::Unplug, 0},
-            {"get fails", sim::Op::Get, sim::Fault::Fail, 0},
-            {"send fails", sim::Op::Send, sim::Fault::Fail, 0},
-            {"get of 2 bytes", sim::Op::Get, sim::Fault::Short, 2},
-            {"get of 9 bytes", sim::Op::Get, sim::Fault::Short, 9},
-            {"get of noise", sim::Op::Get, sim::Fault::Garbage, 0},
-        };
-        for (const auto &k : kinds)
-            for (int nth = 1; nth <= int(reads.size()); ++nth)
-                QTest::addRow("%s at %d (record %02x %02x)", k.name, nth, reads[size_t(nth - 1)].first,
-                              reads[size_t(nth - 1)].second)
-                    << int(k.op) << int(k.fault) << (k.fault == sim::Fault::Garbage ? nth : k.arg) << nth;
+        for (int nth = 1; nth <= int(reads.size()); ++nth) {
+            const auto [record, sub] = reads[size_t(nth - 1)];
+            QTest::addRow("fails at %d (record %02x %02x)", nth, record, sub) << int(sim::Fault::Fail) << nth;
+            QTest::addRow("pulled at %d (record %02x %02x)", nth, record, sub)
+                << int(sim::Fault::Unplug) << nth;
+        }
     }
     void firstReads() {
-        QFETCH(int, op);
         QFETCH(int, fault);
-        QFETCH(int, arg);
         QFETCH(int, nth);
-        open("PQV7", [&] { sim::injectFault(sim::Op(op), nth, sim::Fault(fault), arg); });
-        sc->settle();
-        if (sim::Fault(fault) == sim::Fault::Unplug) sc->replug();
+        ft::Scenario sc("PQV7", [&] { sim::injectFault(sim::Op::Get, nth, sim::Fault(fault)); });
+        sc.settle();
         if (QTest::currentTestFailed()) return;
-        sc->closeAndCheck(sc->before);
+        sc.closeAndCheck(sc.before);
     }
 
-    // Pulled while nothing happens, several times over, and once in the
-    // middle of an input report; every return shows the wheel as it is.
-    void pulledWhileIdle() {
-        open("M-ZEN");
-        QTRY_VERIFY(tu::connected(*w));
-        for (int i = 0; i < 3; ++i) {
-            sim::unplug(kPid);
-            sc->replug();
-        }
-        // And in the middle of reading a report.
-        sim::injectFault(sim::Op::Read, 1, sim::Fault::Unplug);
-        sim::press(kPid, 0);
-        sc->replug();
-        sc->closeAndCheck(sc->before);
-    }
-
-    // A wheel that names itself, then answers every get with noise: whatever
-    // the window makes of it, closing it must not write the noise back.
-    void noiseForEveryAnswer_data() {
-        QTest::addColumn<uint>("seed");
-        for (uint seed : {1u, 2u, 3u, 42u, 4242u}) QTest::addRow("seed %u", seed) << seed;
-    }
+    // The wheel names itself, then answers with noise: whatever the window
+    // makes of it, closing it must not write the noise back.
     void noiseForEveryAnswer() {
-        QFETCH(uint, seed);
-        open("PQV7", [&] {
-            for (int nth = 2; nth <= 64; ++nth)
-                sim::injectFault(sim::Op::Get, nth, sim::Fault::Garbage, int(seed) + nth);
+        ft::Scenario sc("PQV7", [] {
+            for (int nth = 2; nth <= 64; ++nth) sim::injectFault(sim::Op::Get, nth, sim::Fault::Garbage, nth);
         });
-        QTRY_VERIFY(ft::linked(*w));
-        QTest::qWait(30);
-        // The owner looks at the pages; the noise passes; the window closes.
-        for (QPushButton *page : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4}) page->click();
+        QTRY_VERIFY(tu::connected(*sc.w));
+        for (QPushButton *page : {sc.w->ui->pbS1, sc.w->ui->pbS2, sc.w->ui->pbS3, sc.w->ui->pbS4})
+            page->click();
         sim::clearFaults();
-        sc->closeAndCheck(sc->before);
+        sc.closeAndCheck(sc.before);
     }
 
-    // Slow answers, ten times a quick wheel's: everything still arrives while
-    // reports flow, and the window never stalls for long.
-    void slowWheel() {
-        open("M-ZEN", [] { sim::setAnswerDelay(std::chrono::milliseconds(10)); });
-        QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 5000);
-        QTRY_COMPARE(w->ui->hsBite->statusTip(), QString::number(sc->before.paddleValue));
-        QCOMPARE(w->ui->hsTrigger->value(), 150);
-        QVERIFY(w->ui->cbClutch->isChecked());
-        // Input reports flow meanwhile.
-        sim::press(kPid, 0);
-        QTRY_VERIFY(w->ui->pbIB1->isVisible());
-        sim::release(kPid, 0);
-        QTRY_VERIFY(w->ui->pbIB1->isHidden());
-        sc->closeAndCheck(sc->before);
-    }
-
-    // Pulled in the middle of the LED blocks of a colour change: the wheel
-    // shows a mix for a moment, its stored colours stay.
-    void pulledDuringLedWrite_data() {
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("nth");
-        QTest::newRow("extra pair") << int(sim::Op::Send) << 1;
-        for (int nth = 1; nth <= 4; ++nth) QTest::addRow("block %d", nth) << int(sim::Op::Write) << nth;
-    }
-    void pulledDuringLedWrite() {
-        QFETCH(int, op);
-        QFETCH(int, nth);
-        open("M-ZEN");
-        QTRY_VERIFY(tu::connected(*w));
-        w->timers.poll.stop();
-        w->ui->pbS2->click();
-        sim::injectFault(sim::Op(op), nth, sim::Fault::Unplug);
-        w->ui->pbSetG->click();
-        QCOMPARE(sim::pendingFaults(), 0);
-        sc->replug();
-        sc->closeAndCheck(sc->before);
-    }
-
-    // Pulled while a calibration runs: the calibration ends with the loss,
-    // nothing half-learnt is ever stored.
+    // A calibration ends with the loss: nothing half-learnt is stored, and
+    // reports after the return widen nothing.
     void pulledDuringClutchCalibration() {
-        open("M-ZEN");
-        QTRY_VERIFY(tu::connected(*w));
-        w->ui->pbCalL->click();
-        QCOMPARE(w->ui->pbCalL->text(), QString("SAVE"));
-        w->onCalibrate();
-        sim::setPaddles(kPid, 2000, 1000);
+        ft::Scenario sc("M-ZEN");
+        TestWindow &w = *sc.w;
+        QTRY_VERIFY(tu::connected(w));
+        w.ui->pbCalL->click();
+        w.onCalibrate();
         sim::setPaddles(kPid, 2100, 3000);
-        QTRY_COMPARE(w->leftMax, 3000u);
+        QTRY_COMPARE(w.leftMax, 3000u);
         sim::unplug(kPid);
-        sc->replug();
-        QVERIFY(!w->ui->pbCalL->isChecked());
-        QCOMPARE(w->ui->pbCalL->text(), QString("CALIBRATE"));
-        // Reports after the return widen nothing.
+        sc.replug();
+        QVERIFY(!w.ui->pbCalL->isChecked());
+        QCOMPARE(w.ui->pbCalL->text(), QString("CALIBRATE"));
         sim::setPaddles(kPid, 10, 4000);
-        QTRY_COMPARE(w->ui->pgAdcL->value(), 4000);
-        QCOMPARE(w->leftMax, 3800u);
-        sc->closeAndCheck(sc->before);
+        QTRY_COMPARE(w.ui->pgAdcL->value(), 4000);
+        QCOMPARE(w.leftMax, 3800u);
+        sc.closeAndCheck(sc.before);
     }
 
+    // The next click after the return starts a shifter calibration anew
+    // rather than finishing one the wheel never began.
     void pulledDuringShifterCalibration() {
-        open("PQV7");
-        QTRY_VERIFY(tu::connected(*w));
-        w->ui->pbBearRCa->click();
-        QVERIFY(w->ui->pbBearRCa->isChecked());
+        ft::Scenario sc("PQV7");
+        TestWindow &w = *sc.w;
+        QTRY_VERIFY(tu::connected(w));
+        w.ui->pbBearRCa->click();
         sim::unplug(kPid);
-        sc->replug();
-        QVERIFY(!w->ui->pbBearRCa->isChecked());
-        QCOMPARE(w->ui->pbBearRCa->text(), QString("CALIBRATE"));
-        // The next click starts anew rather than finishing on a wheel that
-        // never began learning.
+        sc.replug();
+        QVERIFY(!w.ui->pbBearRCa->isChecked());
+        QCOMPARE(w.ui->pbBearRCa->text(), QString("CALIBRATE"));
         sim::clearLog();
-        w->ui->pbBearRCa->click();
+        w.ui->pbBearRCa->click();
         QCOMPARE(tu::hex(tu::commands().at(0)), tu::hex(tu::frame({0x02, 0x0C, 0x05})));
-        w->ui->pbBearRCa->click();
-        sim::WheelState intended = sc->before;
+        w.ui->pbBearRCa->click();
+        sim::WheelState intended = sc.before;
         intended.shifterThresholds[5] = 1005;
-        sc->closeAndCheck(intended);
+        sc.closeAndCheck(intended);
+    }
+
+    // A loose cable pulled and put back at random moments while the controls
+    // are used: every loss is noticed once, no retry is scheduled twice,
+    // every handle is closed exactly once.
+    void looseCable() {
+        constexpr int kCycles = 40;
+        ft::Scenario sc("M-ZEN");
+        TestWindow &w = *sc.w;
+        QTRY_VERIFY(tu::connected(w));
+        // Every run of onInit tries the wheel's product ID once: counting the
+        // tries counts the runs, whoever scheduled them.
+        int losses = 0, retries = 0, driven = 0, retryWhileOpen = 0;
+        const auto opens = [] {
+            int n = 0;
+            for (const auto &e : sim::frameLog()) n += e.op == sim::Op::Open && e.productId == kPid;
+            return n;
+        };
+        const int runsBefore = opens();
+        QObject counter;
+        connect(&w.eventThread, &TarnEvent::deviceDisconnect, &counter, [&] { ++losses; });
+        connect(&w.timers.retry, &QTimer::timeout, &counter, [&] { ++retries; });
+        // Rather than wait 3 s for the retry, run it as soon as the wheel is back.
+        QTimer retry;
+        connect(&retry, &QTimer::timeout, &counter, [&] {
+            if (!w.timers.retry.isActive()) return;
+            retryWhileOpen += device::Device::instance().isOpen();
+            if (sim::isPlugged(kPid)) {
+                ++driven;
+                w.onInit();
+            }
+        });
+        retry.start(3);
+
+        std::atomic<bool> stop{false};
+        std::atomic<int> cycles{0};
+        std::thread hands([&] {
+            std::mt19937 random(7);
+            for (int input = 0; !stop; input = int(random() % 64)) {
+                sim::press(kPid, input);
+                sim::setPaddles(kPid, uint16_t(random() % 4097), uint16_t(random() % 4097));
+                std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 1500));
+                sim::release(kPid, input);
+            }
+        });
+        std::thread cable([&] {
+            std::mt19937 random(8);
+            for (; cycles < kCycles; ++cycles) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
+                sim::unplug(kPid);
+                std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
+                sim::plug(kPid, "M-ZEN");
+            }
+        });
+        QVERIFY(QTest::qWaitFor([&] { return cycles == kCycles; }, 60000));
+        cable.join();
+        QTRY_VERIFY(tu::connected(w) && !w.timers.retry.isActive());
+        stop = true;
+        hands.join();
+        retry.stop();
+
+        QVERIFY(losses > kCycles / 2);
+        QCOMPARE(opens() - runsBefore, losses + retries + driven);
+        QCOMPARE(retryWhileOpen, 0);
+        QCOMPARE(count(sim::Op::Open), count(sim::Op::Close) + 1);
+        sc.closeAndCheck(sc.before);
+        QCOMPARE(count(sim::Op::Open), count(sim::Op::Close));
     }
 };
 

@@ -1,12 +1,10 @@
 // The LED colour table per model, as the model table and the layouts make
-// it: what each model's wheel holds, the bytes a write composes from the
-// buttons' colors, what reading a table paints, and every button through a
-// write and a read.
+// it: the bytes a write composes from the buttons' colors, what reading a
+// table paints, and every button through a write and a read.
 #include "check.h"
 #include "device/models.h"
 #include "leds/ledops.h"
 
-#include <cstring>
 #include <map>
 #include <sstream>
 #include <tuple>
@@ -45,16 +43,13 @@ Table composed(const Layout *layout, const std::map<std::string, Rgb> &colors) {
     });
 }
 
-// What each model's wheel holds, and through a write and a read every button
-// shows the level value of its own color, except: `unread` ones are left
-// alone by the read (the pair kept outside the table among them), and `from`
-// ones show another button's color, its green and blue swapped when marked
-// '~' (written R, B, G, read R, G, B).
+// Through a write and a read every button shows the level value of its own
+// color, except: `unread` ones are left alone by the read (the pair kept
+// outside the table among them), and `from` ones show another button's
+// color, its green and blue swapped when marked '~' (written R, B, G, read
+// R, G, B).
 struct Model {
     const char *name;
-    int blocks;
-    ExtraPairStore extraPair;
-    int extraOrder;
     const char *unread;
     std::vector<std::pair<const char *, const char *>> from;
 };
@@ -62,14 +57,14 @@ struct Model {
 #define LATE_T "pbT12 pbT13 pbT14 pbT15 pbT16 pbT17 pbT18 pbT19"
 // clang-format off
 const std::vector<Model> kModels = {
-    {"M-ZEN", 4, ExtraPairStore::Record, 0, "pbXL pbXR " LATE_T, {}},
-    {"PQV7 Pro", 4, ExtraPairStore::Record, 0, "pbXL pbXR " LATE_T, {}},
-    {"KSTAR2", 4, ExtraPairStore::Record, 0, "pbXL pbXR pbD3 pbD4 pbT*", {}},
-    {"LB370", 4, ExtraPairStore::None, 0, "pbXL pbXR pbTL* pbTR* " LATE_T,
+    {"M-ZEN", "pbXL pbXR " LATE_T, {}},
+    {"PQV7 Pro", "pbXL pbXR " LATE_T, {}},
+    {"KSTAR2", "pbXL pbXR pbD3 pbD4 pbT*", {}},
+    {"LB370", "pbXL pbXR pbTL* pbTR* " LATE_T,
      {{"pbB3", "pbB2"}, {"pbB11", "pbB10"}, {"pbT1", "pbD13~"}, {"pbT2", "pbD13~"}, {"pbT10", "pbD23~"},
       {"pbT11", "pbD23~"}}},
-    {"ZORIX", 8, ExtraPairStore::InTable, 2, "pbD3 pbD4 pbTL2 pbTR2", {}},
-    {"NVA4", 4, ExtraPairStore::Record, 0, "pbXL pbXR pbTR1 " LATE_T, {}},
+    {"ZORIX", "pbD3 pbD4 pbTL2 pbTR2", {}},
+    {"NVA4", "pbXL pbXR pbTR1 " LATE_T, {}},
 };
 // clang-format on
 #undef LATE_T
@@ -122,22 +117,6 @@ const std::vector<std::pair<const char *, std::pair<std::map<int, int>, std::map
 
 }  // namespace
 
-TEST_CASE("each model's table: blocks, layout and extra pair") {
-    for (const Model &m : kModels) {
-        const LedModel model = device::ledModelFor(m.name);
-        CHECK_FOR(m.name, model.layout && model.blocks == m.blocks);
-        CHECK_FOR(m.name, model.extraPair == m.extraPair && model.extraOrder == m.extraOrder);
-        CHECK_FOR(m.name, model.layout->count * 3 <= size_t(model.blocks) * kBlockBytes * 2);
-    }
-    // No LEDs to color: four blocks, all white when written.
-    for (const char *name : {"M-TIDE", "Foo wheel"}) {
-        const LedModel model = device::ledModelFor(name);
-        CHECK_FOR(name, !model.layout && model.blocks == 4 && model.extraPair == ExtraPairStore::None);
-    }
-    const Table white = composeTable(nullptr, [](Button) { return Rgb{0, 0, 0}; });
-    CHECK(std::all_of(white.begin(), white.end(), [](uint8_t b) { return b == 0xFF; }));
-}
-
 TEST_CASE("a write composes each position from its button") {
     for (const Pattern &t : kPatterns) {
         Table want;
@@ -145,6 +124,9 @@ TEST_CASE("a write composes each position from its button") {
         for (const auto &[at, value] : t.bytes) want[size_t(at)] = uint8_t(value);
         CHECK_FOR(t.name, composed(device::ledModelFor(t.name).layout, t.colors) == want);
     }
+    // A model without LEDs to color: all white.
+    const Table white = composed(device::ledModelFor("M-TIDE").layout, {});
+    CHECK(std::all_of(white.begin(), white.end(), [](uint8_t b) { return b == 0xFF; }));
 }
 
 TEST_CASE("a read paints each button from its position") {

@@ -69,33 +69,34 @@ Got got(const std::optional<T> &result, Check right) {
 struct ReadOp {
     const char *name;
     Requests reads;
+    int whole;  // bytes of the first answer it needs
     std::function<Got(Device &)> run;
 };
 
 // clang-format off
 const std::vector<ReadOp> &readOps() {
     static const std::vector<ReadOp> ops = {
-        {"identity", {{RecIdentity, 0}},
+        {"identity", {{RecIdentity, 0}}, 3,
          [](Device &d) { return got(readIdentity(d), [](const std::string &n) { return n == "Tarnwell ZORIX"; }); }},
-        {"firmware version", {{RecFirmwareVersion, 0}},
+        {"firmware version", {{RecFirmwareVersion, 0}}, 2,
          [](Device &d) {
              return got(readFirmwareVersion(d), [](const std::string &v) { return v == "\tMar  7 2024,15:20"; });
          }},
-        {"power status", {{RecPower, 0}},
+        {"power status", {{RecPower, 0}}, 6,
          [](Device &d) {
              return got(readPowerStatus(d),
                         [](const PowerStatus &p) { return p.percent == 57 && p.reading == 4299 && p.link == 1; });
          }},
-        {"extra colors", {{RecExtraColors, 0}},
+        {"extra colors", {{RecExtraColors, 0}}, 9,
          [](Device &d) {
              return got(readExtraColors(d), [](const ExtraColors &e) {
                  return e.present && e.extra1 == std::array<uint8_t, 3>{1, 2, 3} &&
                         e.extra2 == std::array<uint8_t, 3>{4, 5, 6};
              });
          }},
-        {"setting", {{RecSetting, SetEncoderPulse}},
+        {"setting", {{RecSetting, SetEncoderPulse}}, 7,
          [](Device &d) { return got(settings::readSetting(d, SetEncoderPulse), [](int32_t v) { return v == 180; }); }},
-        {"paddle record", {{RecPaddle, 0}},
+        {"paddle record", {{RecPaddle, 0}}, 13,
          [](Device &d) {
              return got(settings::readPaddleRecord(d), [](const PaddleRecord &r) {
                  return r.value == 15001 && r.rightMax == 4000 && r.leftMax == 3900 && r.rightMin == 10 &&
@@ -103,9 +104,9 @@ const std::vector<ReadOp> &readOps() {
              });
          }},
         // The clutches are on already: read, nothing written.
-        {"switch as it is", {{RecSetting, SetClutchEnabled}},
+        {"switch as it is", {{RecSetting, SetClutchEnabled}}, 7,
          [](Device &d) { return settings::storeSwitch(d, SetClutchEnabled, true) ? Right : Failed; }},
-        {"LED table", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}},
+        {"LED table", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}}, 20,
          [](Device &d) {
              const leds::TableRead r = leds::readLedTable(d, ledModelFor("ZORIX"));
              if (!r.complete()) return Failed;
@@ -142,15 +143,11 @@ std::vector<Bytes> blocks(std::initializer_list<int> order) {
 const Bytes kImage = {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
 // A short last block keeps the previous block's bytes; the finish frame keeps all but byte 1.
 std::vector<Bytes> imageFrames() {
-    Bytes first = frame({2, 0x80, 0, 16});
-    std::copy(kImage.begin(), kImage.begin() + 16, first.begin() + 4);
-    Bytes second = first;
-    second[2] = 1;
-    second[3] = 1;
-    second[4] = kImage[16];
+    Bytes second = frame({2, 0x80, 1, 1, 26, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25});
     Bytes finish = second;
     finish[1] = CmdFinishFirmware;
-    return {first, second, finish};
+    return {frame({2, 0x80, 0, 16, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25}), second,
+            finish};
 }
 
 // clang-format off
@@ -200,10 +197,12 @@ TEST_CASE("every read asks for its record and decodes the answer") {
     }
 }
 
-TEST_CASE("a read whose send or get fails says so") {
+TEST_CASE("a read whose send or get fails, or that is pulled or answered with noise, says so") {
     const std::pair<sim::Op, sim::Fault> faults[] = {{sim::Op::Send, sim::Fault::Fail},
+                                                     {sim::Op::Send, sim::Fault::Unplug},
                                                      {sim::Op::Get, sim::Fault::Fail},
-                                                     {sim::Op::Get, sim::Fault::Unplug}};
+                                                     {sim::Op::Get, sim::Fault::Unplug},
+                                                     {sim::Op::Get, sim::Fault::Garbage}};
     for (const ReadOp &op : readOps()) {
         for (const auto &[call, fault] : faults) {
             fresh();
@@ -215,12 +214,11 @@ TEST_CASE("a read whose send or get fails says so") {
 
 TEST_CASE("a read takes a whole answer, not one byte less") {
     for (const ReadOp &op : readOps()) {
-        const int whole = int(answerLength(uint8_t(op.reads[0].first)));
         fresh();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, whole - 1);
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, op.whole - 1);
         CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
         fresh();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, whole);
+        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, op.whole);
         CHECK_FOR(op.name, op.run(Device::instance()) != Failed);
     }
 }
@@ -261,18 +259,20 @@ TEST_CASE("every write sends its frames and says the wheel took them") {
     }
 }
 
-TEST_CASE("a frame the wheel does not take fails the write") {
+TEST_CASE("a frame the wheel does not take, or is pulled at, fails the write") {
     for (const WriteOp &op : writeOps()) {
         for (size_t k = 0; k < op.frames.size(); ++k) {
             // The k-th frame's place among the calls of its kind.
             const sim::Op call = op.frames[k][0] == kLedReport ? sim::Op::Write : sim::Op::Send;
             int nth = 1 + (call == sim::Op::Send ? op.reads : 0);
             for (size_t j = 0; j < k; ++j) nth += (op.frames[j][0] == kLedReport) == (call == sim::Op::Write);
-            fresh();
-            sim::clearLog();
-            sim::injectFault(call, nth, sim::Fault::Fail);
-            CHECK_FOR(op.name, !op.run(Device::instance()));
-            CHECK_FOR(op.name, commands().size() == (op.stopsAtFailure ? k + 1 : op.frames.size()));
+            for (const sim::Fault fault : {sim::Fault::Fail, sim::Fault::Unplug}) {
+                fresh();
+                sim::clearLog();
+                sim::injectFault(call, nth, fault);
+                CHECK_FOR(op.name, !op.run(Device::instance()));
+                CHECK_FOR(op.name, commands().size() == (op.stopsAtFailure ? k + 1 : op.frames.size()));
+            }
         }
     }
 }
