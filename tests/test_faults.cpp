@@ -1,43 +1,208 @@
-// The connection under fire, as the window shows it: each first read failing
-// or pulled, every answer noise, pulls during the calibrations, and a loose
-// cable. The window ends waiting or connected,
-// shows no message, and the owner's stored settings survive its close.
+// The window with the wheel failing, as the owner sees it: each first read
+// failing or pulled, every answer noise, each exchange of the three Saves
+// failing, pulls during calibrations, uploads and a download, a loose cable.
+// No message claims what did not reach the wheel, the window ends waiting or
+// connected, and what the wheel keeps is what it had or what a Save meant.
 // What each operation makes of a failed exchange: tests/core/core_ops.
 #include "faultutil.h"
+#include "httpsserver.h"
+
+#include "firmware/updatecheck.h"
+
+#include <QCryptographicHash>
+#include <QNetworkProxy>
 
 #include <atomic>
 #include <random>
 #include <thread>
 
 namespace {
-constexpr uint16_t kPid = ft::Scenario::pid;
 
-int count(sim::Op op) {
-    int n = 0;
-    for (const auto &e : sim::frameLog()) n += e.op == op && e.result >= 0;
-    return n;
+constexpr uint16_t kPid = 0x2007;
+using Reads = std::vector<std::pair<int, int>>;
+enum Page { Paddles, Encoder, Colors };
+
+// Answers every message box as it comes (Yes where it asks, otherwise OK)
+// and keeps each one's title and text.
+class BoxLog : public QObject {
+public:
+    BoxLog() {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (!m_box->answered()) return;
+            said << m_box->title() + ": " + m_box->text();
+            m_box = tu::answerBox(QMessageBox::Yes);
+        });
+        m_timer.start(2);
+    }
+    QStringList said;
+    // A box that claims something reached the wheel, or one that says it did not.
+    bool success() const { return !said.filter(QRegularExpression("^Success|successfully")).isEmpty(); }
+    bool error() const { return !said.filter(QRegularExpression("^Error: ")).isEmpty(); }
+
+private:
+    std::unique_ptr<tu::ModalAnswerer> m_box = tu::answerBox(QMessageBox::Yes);
+    QTimer m_timer;
+};
+
+// Fields of `after` that are neither what the wheel had nor what a store
+// meant to put there: lost or corrupted data. Empty when all is well.
+QString damaged(const sim::WheelState &before, const sim::WheelState &intended,
+                const sim::WheelState &after) {
+    const auto fields = [](const sim::WheelState &s) {
+        QMap<QString, QString> f{{"name", QString::fromStdString(s.name)},
+                                 {"paddle value", QString::number(s.paddleValue)},
+                                 {"extra colours", tu::hex({s.extraColours.begin(), s.extraColours.end()})},
+                                 {"led table", tu::hex(s.ledTable)}};
+        for (size_t i = 0; i < 4; ++i) f[QString("limit %1").arg(i)] = QString::number(s.paddleLimits[i]);
+        for (const auto &[sub, value] : s.settings)
+            f[QString("setting %1").arg(sub)] = QString::number(value);
+        for (const auto &[sub, value] : s.shifterThresholds)
+            f[QString("threshold %1").arg(sub)] = QString::number(value);
+        return f;
+    };
+    const auto b = fields(before), i = fields(intended), a = fields(after);
+    QStringList out;
+    for (const QString &k : a.keys() + b.keys())
+        if (a.value(k) != b.value(k) && a.value(k) != i.value(k))
+            out << k + ": had " + b.value(k) + ", meant " + i.value(k) + ", now " + a.value(k);
+    return out.join('\n');
 }
+
+// The Read record requests of one fault-free connection of `name`, in order,
+// the first status poll included.
+Reads connectionReads(const char *name) {
+    tu::resetBus();
+    sim::plug(kPid, name);
+    auto w = tu::makeWindow();
+    const bool up = QTest::qWaitFor(
+        [&] { return tu::connected(*w) && (w->timers.poll.interval() > 0 || !w->statusPolling); }, 5000);
+    QTest::qWait(20);  // posted work
+    return up ? tu::readRequests() : Reads();
+}
+
 }  // namespace
 
 class FaultsTest : public QObject {
     Q_OBJECT
 
-    // What a PQV7 reads as it connects: identity, its profile's records, LED
-    // blocks, extra colours, paddle record, pulse widths, clutches, firmware
-    // version, and the first status poll.
-    std::vector<std::pair<int, int>> reads;
+    QTemporaryDir temp, certs;
+    HttpsServer server;
+    QByteArray fw = QByteArray(1600, '\0');
+    Reads pqv7;  // what a PQV7 reads as it connects
+    std::unique_ptr<BoxLog> boxes;
+    std::unique_ptr<TestWindow> w;
+    sim::WheelState before;
+
+    // The owner's wheel on the bus and a window on it; `arm` runs just before the window opens.
+    void open(const char *name, const std::function<void()> &arm = {}) {
+        tu::resetBus();
+        sim::plug(kPid, name);
+        sim::setFlash(kPid, ft::ownersWheel(name));
+        before = sim::flash(kPid);
+        boxes = std::make_unique<BoxLog>();
+        if (arm) arm();
+        w = tu::makeWindow();
+    }
+    // Connected, on whichever page is in front.
+    bool linked() {
+        return device::Device::instance().isOpen() && w->productId != 0 && w->ui->pbStatus->isHidden() &&
+               w->eventThread.isRunning() && !w->timers.retry.isActive();
+    }
+    // After a fault: connected again, or back on the bus after a pull. A
+    // retry is driven here, not waited for.
+    void settle() {
+        QTRY_COMPARE(sim::pendingFaults(), 0);
+        if (!sim::isPlugged(kPid)) return replug();
+        QTRY_VERIFY(linked() || tu::waiting(*w));
+        if (tu::waiting(*w)) w->onInit();
+        QTRY_VERIFY(linked());
+    }
+    // Back on the bus after a pull: the window shows what the wheel keeps.
+    void replug() {
+        QTRY_VERIFY(tu::waiting(*w));
+        sim::clearFaults();
+        sim::plug(kPid, before.name);
+        w->onInit();
+        QTRY_VERIFY(tu::connected(*w));
+        const sim::WheelState now = sim::flash(kPid);
+        QCOMPARE(w->ui->hsBite->statusTip(), QString::number(now.paddleValue));
+        QCOMPARE(w->ui->cbClutch->isChecked(), now.settings.at(0x08) == 1);
+        QCOMPARE((std::array<quint32, 4>{w->rightMax, w->leftMax, w->rightMin, w->leftMin}),
+                 (std::array<quint32, 4>{now.paddleLimits[0], now.paddleLimits[1], now.paddleLimits[2],
+                                         now.paddleLimits[3]}));
+    }
+    // The owner closes the window: no box, no thread or handle left behind,
+    // nothing stored but what it had or what was `intended`.
+    void closeAndCheck(const sim::WheelState &intended) {
+        const int shown = boxes->said.size();
+        if (w->isVisible()) w->ui->pbClose->click();
+        QVERIFY(w->eventThread.isFinished() && !w->upgradeThread.isRunning());
+        QTest::qWait(10);  // a late box would show now
+        QVERIFY2(boxes->said.size() == shown, qPrintable(boxes->said.join(" | ")));
+        w.reset();
+        QCOMPARE(sim::openHandles(), 0);
+        QCOMPARE(sim::closedHandleUses(), 0);
+        const QString lost = damaged(before, intended, sim::flash(kPid));
+        QVERIFY2(lost.isEmpty(), qPrintable(lost));
+    }
+
+    // The owner changes a page and presses its Save; returns what the wheel
+    // would keep had everything arrived.
+    sim::WheelState changeAndSave(Page page, const std::function<void()> &arm) {
+        Ui::MainWindow &ui = *w->ui;
+        sim::WheelState intended = before;
+        QPushButton *save = ui.pbSaveEnc;
+        if (page == Paddles) {
+            ui.pbS3->click();
+            ui.rbPadL->click();  // live, not stored
+            ui.hsBite->setValue(7000);
+            ui.cbShifter->setChecked(false);
+            ui.cbClutch->setChecked(false);
+            intended.paddleValue = 7000;
+            intended.settings[0x09] = intended.settings[0x08] = 255;
+            save = ui.pbSaveP;
+        } else if (page == Encoder) {
+            ui.hsTrigger->setValue(200);
+            intended.settings[0x04] = 200;
+        } else {
+            ui.pbS2->click();
+            ui.pbSetG->click();  // live, not stored
+            ui.hsShifter->setValue(120);
+            intended.ledTable = sim::live(kPid).ledTable;
+            intended.extraColours = sim::live(kPid).extraColours;
+            intended.settings[0x0A] = 120;
+            save = ui.pbSave;
+        }
+        sim::clearLog();
+        arm();
+        save->click();
+        return intended;
+    }
 
 private slots:
     void initTestCase() {
-        reads = ft::connectionReads("PQV7", kPid);
-        QVERIFY(reads.size() >= 10);
+        pqv7 = connectionReads("PQV7");
+        QVERIFY(pqv7.size() >= 10);
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        for (int i = 0; i < fw.size(); ++i) fw[i] = char(i * 29 + 3);
+        QVERIFY(makeCert(certs.path(), "server"));
+        QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+        conf.addCaCertificates(QSslCertificate::fromPath(certs.filePath("server.pem")));
+        QSslConfiguration::setDefaultConfiguration(conf);
+        QVERIFY(server.start(certs.filePath("server.pem"), certs.filePath("server.key")));
+    }
+    void cleanup() {
+        server.release();
+        w.reset();
+        sim::clearFaults();
     }
 
     void firstReads_data() {
         QTest::addColumn<int>("fault");
         QTest::addColumn<int>("nth");
-        for (int nth = 1; nth <= int(reads.size()); ++nth) {
-            const auto [record, sub] = reads[size_t(nth - 1)];
+        for (int nth = 1; nth <= int(pqv7.size()); ++nth) {
+            const auto [record, sub] = pqv7[size_t(nth - 1)];
             QTest::addRow("fails at %d (record %02x %02x)", nth, record, sub) << int(sim::Fault::Fail) << nth;
             QTest::addRow("pulled at %d (record %02x %02x)", nth, record, sub)
                 << int(sim::Fault::Unplug) << nth;
@@ -46,63 +211,236 @@ private slots:
     void firstReads() {
         QFETCH(int, fault);
         QFETCH(int, nth);
-        ft::Scenario sc("PQV7", [&] { sim::injectFault(sim::Op::Get, nth, sim::Fault(fault)); });
-        sc.settle();
-        if (QTest::currentTestFailed()) return;
-        sc.closeAndCheck(sc.before);
+        open("PQV7", [&] { sim::injectFault(sim::Op::Get, nth, sim::Fault(fault)); });
+        settle();
+        if (!QTest::currentTestFailed()) closeAndCheck(before);
     }
 
     // The wheel names itself, then answers with noise: whatever the window
     // makes of it, closing it must not write the noise back.
     void noiseForEveryAnswer() {
-        ft::Scenario sc("PQV7", [] {
+        open("PQV7", [] {
             for (int nth = 2; nth <= 64; ++nth) sim::injectFault(sim::Op::Get, nth, sim::Fault::Garbage, nth);
         });
-        QTRY_VERIFY(tu::connected(*sc.w));
-        for (QPushButton *page : {sc.w->ui->pbS1, sc.w->ui->pbS2, sc.w->ui->pbS3, sc.w->ui->pbS4})
-            page->click();
+        QTRY_VERIFY(tu::connected(*w));
+        for (QPushButton *page : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4}) page->click();
         sim::clearFaults();
-        sc.closeAndCheck(sc.before);
+        closeAndCheck(before);
     }
 
-    // A calibration ends with the loss: nothing half-learnt is stored, and
-    // reports after the return widen nothing.
-    void pulledDuringClutchCalibration() {
-        ft::Scenario sc("M-ZEN");
-        TestWindow &w = *sc.w;
-        QTRY_VERIFY(tu::connected(w));
-        w.ui->pbCalL->click();
-        w.onCalibrate();
+    // One row per exchange of each Save (a failed send, get or LED block)
+    // and one pulled; a row without a fault for each page.
+    void save_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("op");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("nth");
+        const int send = int(sim::Op::Send), fail = int(sim::Fault::Fail), pull = int(sim::Fault::Unplug);
+        QTest::newRow("paddles") << int(Paddles) << send << -1 << 0;
+        QTest::newRow("encoder") << int(Encoder) << send << -1 << 0;
+        QTest::newRow("colours") << int(Colors) << send << -1 << 0;
+        // Paddles: the record, then each switch read and written.
+        for (int n = 1; n <= 5; ++n)
+            QTest::addRow("paddles, send %d", n) << int(Paddles) << send << fail << n;
+        for (int n = 1; n <= 2; ++n)
+            QTest::addRow("paddles, get %d", n) << int(Paddles) << int(sim::Op::Get) << fail << n;
+        QTest::newRow("paddles, pulled at send 3") << int(Paddles) << send << pull << 3;
+        QTest::newRow("encoder, send") << int(Encoder) << send << fail << 1;
+        QTest::newRow("encoder, pulled") << int(Encoder) << send << pull << 1;
+        // Colours: the shifter width, the extra pair, four blocks, the store.
+        for (int n = 1; n <= 3; ++n) QTest::addRow("colours, send %d", n) << int(Colors) << send << fail << n;
+        QTest::newRow("colours, block 2") << int(Colors) << int(sim::Op::Write) << fail << 2;
+        QTest::newRow("colours, pulled at block 3") << int(Colors) << int(sim::Op::Write) << pull << 3;
+    }
+    void save() {
+        QFETCH(int, page);
+        QFETCH(int, op);
+        QFETCH(int, fault);
+        QFETCH(int, nth);
+        open(page == Colors ? "M-ZEN" : "PQV7");
+        QTRY_VERIFY(tu::connected(*w));
+        w->timers.poll.stop();
+        const sim::WheelState intended = changeAndSave(Page(page), [&] {
+            if (fault >= 0) sim::injectFault(sim::Op(op), nth, sim::Fault(fault));
+        });
+        QTRY_COMPARE(boxes->said.size(), 1);
+        QCOMPARE(sim::pendingFaults(), 0);
+        // Success only when nothing failed; an error otherwise, even where
+        // the live preview had sent the same colours before.
+        QVERIFY2(boxes->success() == (fault < 0) && boxes->error() == (fault >= 0),
+                 qPrintable(boxes->said.join(" | ")));
+        QVERIFY(fault >= 0 || damaged(intended, intended, sim::flash(kPid)).isEmpty());
+        settle();
+        if (!QTest::currentTestFailed()) closeAndCheck(intended);
+    }
+
+    // A value the window holds from the wheel before, which this one never
+    // showed or answered for, is never written into it: by Save or on close.
+    // One the user sets here goes out with this wheel's limits only.
+    void earlierWheelsValues_data() {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("unread");  // record << 8 | sub-index, not answered at connection
+        QTest::newRow("extra shifters, hidden") << "PQV7"
+                                                << ""
+                                                << "M-ZEN" << -1;
+        QTest::newRow("extra shifters, unread") << "PQV7"
+                                                << ""
+                                                << "ZORIX" << 0x0C09;
+        QTest::newRow("clutches, unread") << "M-ZEN"
+                                          << "clutches off"
+                                          << "NVA4" << 0x0C08;
+        QTest::newRow("paddle record, unread") << "M-ZEN"
+                                               << "bite point"
+                                               << "NVA4" << 0x0A00;
+        QTest::newRow("paddle record, unread, set here") << "M-ZEN"
+                                                         << "bite point here"
+                                                         << "PQV7" << 0x0A00;
+    }
+    void earlierWheelsValues() {
+        QFETCH(QString, first);
+        QFETCH(QString, change);
+        QFETCH(QString, second);
+        QFETCH(int, unread);
+        const Reads reads = connectionReads(qPrintable(second));
+        open(qPrintable(first));
+        QTRY_VERIFY(tu::connected(*w));
+        if (change == "bite point") w->ui->rbPadL->click();  // live, not stored
+        if (change == "clutches off") w->ui->cbClutch->click();
+
+        sim::unplug(kPid);
+        QTRY_VERIFY(tu::waiting(*w));
+        sim::plug(kPid, second.toStdString());
+        sim::setFlash(kPid, ft::ownersWheel(second.toStdString()));
+        before = sim::flash(kPid);
+        for (size_t i = 0; i < reads.size(); ++i)
+            if (reads[i] == std::make_pair(unread >> 8, unread & 0xFF))
+                sim::injectFault(sim::Op::Get, int(i + 1), sim::Fault::Fail);
+        w->onInit();
+        QTRY_VERIFY(tu::connected(*w) && sim::pendingFaults() == 0);
+        sim::WheelState intended = before;
+        if (change == "bite point here") {
+            // The wheel does not answer for the record again: no record, an error.
+            w->ui->hsBite->setValue(7000);
+            sim::injectFault(sim::Op::Get, 1, sim::Fault::Fail);
+            w->ui->pbSaveP->click();
+            QTRY_VERIFY(boxes->error());
+            QCOMPARE(damaged(before, before, sim::flash(kPid)), QString());
+            // A live change asks the wheel first, so it applies the owner's limits.
+            w->ui->rbPadL->click();
+            QCOMPARE(sim::live(kPid).paddleLimits, before.paddleLimits);
+            intended.paddleValue = 7000;
+        }
+        w->ui->pbSaveP->click();
+        QTRY_VERIFY(!boxes->said.isEmpty() && boxes->said.last().startsWith("Success: "));
+        closeAndCheck(intended);
+    }
+
+    // A calibration ends with the loss: nothing half-learnt is stored,
+    // reports after the return widen nothing, and the next click starts a
+    // shifter calibration anew rather than finishing one the wheel never began.
+    void pulledDuringCalibrations() {
+        open("PQV7");
+        QTRY_VERIFY(tu::connected(*w));
+        w->ui->pbCalL->click();
+        w->onCalibrate();
         sim::setPaddles(kPid, 2100, 3000);
-        QTRY_COMPARE(w.leftMax, 3000u);
+        QTRY_COMPARE(w->leftMax, 3000u);
+        w->ui->pbBearRCa->click();
         sim::unplug(kPid);
-        sc.replug();
-        QVERIFY(!w.ui->pbCalL->isChecked());
-        QCOMPARE(w.ui->pbCalL->text(), QString("CALIBRATE"));
+        replug();
+        for (QPushButton *b : {w->ui->pbCalL, w->ui->pbBearRCa})
+            QVERIFY(!b->isChecked() && b->text() == "CALIBRATE");
         sim::setPaddles(kPid, 10, 4000);
-        QTRY_COMPARE(w.ui->pgAdcL->value(), 4000);
-        QCOMPARE(w.leftMax, 3800u);
-        sc.closeAndCheck(sc.before);
+        QTRY_COMPARE(w->ui->pgAdcL->value(), 4000);
+        QCOMPARE(w->leftMax, 3800u);
+        sim::clearLog();
+        w->ui->pbBearRCa->click();
+        QCOMPARE(tu::hex(tu::commands().at(0)), tu::hex(tu::frame({0x02, 0x0C, 0x05})));
+        w->ui->pbBearRCa->click();
+        sim::WheelState intended = before;
+        intended.shifterThresholds[5] = 1005;
+        closeAndCheck(intended);
     }
 
-    // The next click after the return starts a shifter calibration anew
-    // rather than finishing one the wheel never began.
-    void pulledDuringShifterCalibration() {
-        ft::Scenario sc("PQV7");
-        TestWindow &w = *sc.w;
-        QTRY_VERIFY(tu::connected(w));
-        w.ui->pbBearRCa->click();
+    // A block lost, or the wheel pulled at the finish frame: an error, not a
+    // success; nothing flashed; the page ready for another try.
+    void upload_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("nth");
+        QTest::newRow("a middle block lost") << int(sim::Fault::Fail) << 50;
+        QTest::newRow("pulled at the finish") << int(sim::Fault::Unplug) << 101;
+    }
+    void upload() {
+        QFETCH(int, fault);
+        QFETCH(int, nth);
+        open("M-ZEN");
+        QTRY_VERIFY(tu::connected(*w));
+        w->timers.poll.stop();  // only the upload sends
+        QFile f(temp.filePath("fw.bin"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(fw) == fw.size());
+        f.close();
+        sim::injectFault(sim::Op::Send, nth, sim::Fault(fault));
+        w->ui->lePath->setText(f.fileName());
+        w->ui->pbUpgrade->click();
+        QTRY_COMPARE(boxes->said.size(), 1);
+        QVERIFY(w->upgradeThread.wait(5000));
+        QVERIFY2(!boxes->success() && boxes->error(), qPrintable(boxes->said.join(" | ")));
+        QCOMPARE(sim::firmwareUploads(kPid), 0);
+        QVERIFY(w->ui->pgUpgrade->isHidden() && w->ui->pbAutoUpgrade->isEnabled());
+        settle();
+        if (!QTest::currentTestFailed()) closeAndCheck(before);
+    }
+
+    // Pulled while the online update downloads: back before it ends, the
+    // update goes on as the user asked; another model back instead gets
+    // nothing and the user is told; still away, nothing is written or claimed.
+    void pulledDuringDownload_data() {
+        QTest::addColumn<QString>("back");  // the wheel on the bus as the download ends
+        QTest::newRow("the same wheel") << "M-ZEN";
+        QTest::newRow("another model") << "NVA4";
+        QTest::newRow("none") << QString();
+    }
+    void pulledDuringDownload() {
+        QFETCH(QString, back);
+        open("M-ZEN");
+        QTRY_VERIFY(tu::connected(*w));
+        w->timers.poll.stop();
+        w->upgradeThread.finishStepMs = 5;
+        sim::setRebootTime(std::chrono::milliseconds(0));  // back at once: no 3 s retry to wait for
+        w->updateFolder = server.base() + "/upgrade/mzen/";
+        const QByteArray md5 = QCryptographicHash::hash(fw, QCryptographicHash::Md5).toHex();
+        server.files["/upgrade/mzen/version.json"] = {
+            "{\"version\": \"Mar 8 2024,00:00\", \"name\": \"fw.bin\", \"md5\": \"" + md5 + "\"}"};
+        server.files["/upgrade/mzen/fw.bin"] = {fw, HttpsServer::Mode::Held};
+        w->ui->pbAutoUpgrade->click();
+        QTRY_COMPARE(server.held(), 1);
+        QCOMPARE(boxes->said.size(), 1);  // the question, answered Yes
+
         sim::unplug(kPid);
-        sc.replug();
-        QVERIFY(!w.ui->pbBearRCa->isChecked());
-        QCOMPARE(w.ui->pbBearRCa->text(), QString("CALIBRATE"));
-        sim::clearLog();
-        w.ui->pbBearRCa->click();
-        QCOMPARE(tu::hex(tu::commands().at(0)), tu::hex(tu::frame({0x02, 0x0C, 0x05})));
-        w.ui->pbBearRCa->click();
-        sim::WheelState intended = sc.before;
-        intended.shifterThresholds[5] = 1005;
-        sc.closeAndCheck(intended);
+        QTRY_VERIFY(tu::waiting(*w));
+        if (!back.isEmpty()) {
+            sim::plug(kPid, back.toStdString());
+            before = sim::flash(kPid);
+            w->onInit();
+            QTRY_VERIFY(tu::connected(*w));
+        }
+        server.release();
+        if (back.isEmpty()) {
+            // Handed to an upload that finds no wheel.
+            QTRY_VERIFY(QFileInfo::exists(firmware::tempFirmwarePath()) && w->upgradeThread.isFinished());
+            replug();
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(boxes->said.size(), 2, 5000);
+            QTRY_VERIFY(tu::connected(*w) && !QFileInfo::exists(firmware::tempFirmwarePath()));
+            QCOMPARE(boxes->said.last(), QString(back == "M-ZEN" ? "Notify: Firmware updated successfully."
+                                                                 : "Error: The wheel changed during the download. "
+                                                                   "The firmware was not updated."));
+        }
+        QCOMPARE(sim::firmwareImage(kPid), back == "M-ZEN" ? tu::Bytes(fw.begin(), fw.end()) : tu::Bytes());
+        QTRY_VERIFY(w->ui->pgUpgrade->isHidden() && w->ui->pbAutoUpgrade->isEnabled());
+        if (!QTest::currentTestFailed()) closeAndCheck(before);
     }
 
     // A loose cable pulled and put back at random moments while the controls
@@ -110,29 +448,29 @@ private slots:
     // every handle is closed exactly once.
     void looseCable() {
         constexpr int kCycles = 40;
-        ft::Scenario sc("M-ZEN");
-        TestWindow &w = *sc.w;
-        QTRY_VERIFY(tu::connected(w));
+        open("M-ZEN");
+        QTRY_VERIFY(tu::connected(*w));
         // Every run of onInit tries the wheel's product ID once: counting the
         // tries counts the runs, whoever scheduled them.
-        int losses = 0, retries = 0, driven = 0, retryWhileOpen = 0;
-        const auto opens = [] {
+        const auto count = [](sim::Op op, bool failed) {
             int n = 0;
-            for (const auto &e : sim::frameLog()) n += e.op == sim::Op::Open && e.productId == kPid;
+            for (const auto &e : sim::frameLog())
+                n += e.op == op && e.productId == kPid && (failed || e.result >= 0);
             return n;
         };
-        const int runsBefore = opens();
+        const int runsBefore = count(sim::Op::Open, true);
+        int losses = 0, retries = 0, driven = 0, retryWhileOpen = 0;
         QObject counter;
-        connect(&w.eventThread, &TarnEvent::deviceDisconnect, &counter, [&] { ++losses; });
-        connect(&w.timers.retry, &QTimer::timeout, &counter, [&] { ++retries; });
+        connect(&w->eventThread, &TarnEvent::deviceDisconnect, &counter, [&] { ++losses; });
+        connect(&w->timers.retry, &QTimer::timeout, &counter, [&] { ++retries; });
         // Rather than wait 3 s for the retry, run it as soon as the wheel is back.
         QTimer retry;
         connect(&retry, &QTimer::timeout, &counter, [&] {
-            if (!w.timers.retry.isActive()) return;
+            if (!w->timers.retry.isActive()) return;
             retryWhileOpen += device::Device::instance().isOpen();
             if (sim::isPlugged(kPid)) {
                 ++driven;
-                w.onInit();
+                w->onInit();
             }
         });
         retry.start(3);
@@ -159,17 +497,16 @@ private slots:
         });
         QVERIFY(QTest::qWaitFor([&] { return cycles == kCycles; }, 60000));
         cable.join();
-        QTRY_VERIFY(tu::connected(w) && !w.timers.retry.isActive());
+        QTRY_VERIFY(tu::connected(*w) && !w->timers.retry.isActive());
         stop = true;
         hands.join();
         retry.stop();
 
         QVERIFY(losses > kCycles / 2);
-        QCOMPARE(opens() - runsBefore, losses + retries + driven);
+        QCOMPARE(count(sim::Op::Open, true) - runsBefore, losses + retries + driven);
         QCOMPARE(retryWhileOpen, 0);
-        QCOMPARE(count(sim::Op::Open), count(sim::Op::Close) + 1);
-        sc.closeAndCheck(sc.before);
-        QCOMPARE(count(sim::Op::Open), count(sim::Op::Close));
+        closeAndCheck(before);
+        QCOMPARE(count(sim::Op::Open, false), count(sim::Op::Close, false));
     }
 };
 

@@ -1,5 +1,5 @@
-// The device object against the simulated wheel: one wheel at a time, how a
-// lost wheel looks, and input reports as the reader gets them.
+// The device object against the simulated wheel: one wheel at a time, and
+// how a lost wheel looks. Input reads: core_stress and the window's tests.
 #include "check.h"
 #include "device/device.h"
 #include "sim/simwheel.h"
@@ -52,29 +52,6 @@ TEST_CASE("one wheel at a time; a pulled one fails every call until opened again
     d.close();
     CHECK_EQ(sim::closedHandleUses(), 0);
     CHECK_EQ(sim::openHandles(), 0);
-}
-
-TEST_CASE("input reports arrive one per change, in order, short ones as they came") {
-    Device &d = Device::instance();
-    d.close();
-    sim::reset();
-    sim::plug(kPid, "M-ZEN");
-    CHECK(d.open(kVendorId, kPid));
-    sim::press(kPid, 0);
-    sim::press(kPid, 0);  // no change, no report
-    sim::setPaddles(kPid, 4096, 12);
-    sim::release(kPid, 0);
-    sim::injectFault(sim::Op::Read, 3, sim::Fault::Short, 9);
-    uint8_t buffer[kInputReportSize];
-    std::vector<std::vector<uint8_t>> got;
-    for (int n; (n = d.readInput(buffer, sizeof buffer, 0)) > 0;) got.emplace_back(buffer, buffer + n);
-    CHECK_EQ(got.size(), size_t(3));
-    CHECK(got[0] == sim::inputReport(0, 0, 1));
-    CHECK(got[1] == sim::inputReport(4096, 12, 1));
-    const std::vector<uint8_t> released = sim::inputReport(4096, 12, 0);
-    CHECK(got[2] == std::vector<uint8_t>(released.begin(), released.begin() + 9));
-    CHECK_EQ(d.readInput(buffer, sizeof buffer, 20), 0);
-    d.close();
 }
 
 TEST_MAIN()

@@ -121,6 +121,7 @@ TEST_CASE("an input read holds up no exchange, and a close waits for it") {
     Answer a;
     check::finishes("an exchange beside a read", [&] { CHECK(d.readRecord(RecIdentity, 0, a) > 0); });
     sim::press(kPid, 1);
+    std::this_thread::sleep_for(20ms);  // into its next read
     check::finishes("a close beside a read", [&] { d.close(); });
     reader.join();
     CHECK_EQ(sim::closedHandleUses(), 0);
