@@ -1,21 +1,13 @@
 // The input reader on its own: every report forwarded once and in order,
-// exactly one loss signal per lost wheel, and an orderly stop.
-#include "device/device.h"
+// short ones keeping the bytes they do not fill, exactly one loss signal per
+// lost wheel, and a quick, orderly stop.
 #include "device/tarnevent.h"
-#include "sim/simwheel.h"
+#include "testutil.h"
 
-#include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QtEndian>
-#include <QtTest>
 
 namespace {
 constexpr uint16_t kPid = 0x2008;
-
-void resetBus() {
-    device::Device::instance().close();
-    sim::reset();
-}
 }  // namespace
 
 class ReaderTest : public QObject {
@@ -24,7 +16,7 @@ class ReaderTest : public QObject {
     TarnEvent reader;
 
     void openWheel() {
-        resetBus();
+        tu::resetBus();
         sim::plug(kPid, "LB370");
         QVERIFY(device::Device::instance().open(device::kVendorId, kPid));
     }
@@ -33,23 +25,21 @@ private slots:
     void cleanup() {
         reader.requestInterruption();
         reader.wait();
-        resetBus();
+        tu::resetBus();
     }
 
     void forwardsEveryReportInOrder() {
         openWheel();
         QSignalSpy reports(&reader, &TarnEvent::eventTrigger);
         reader.start();
-        for (int i = 0; i < 40; ++i) sim::press(kPid, i);
+        for (int i = 0; i < 20; ++i) sim::press(kPid, i);
         sim::sendReport(kPid);  // unchanged state still arrives as a report
-        QTRY_COMPARE(reports.count(), 41);
-        for (int i = 0; i < 40; ++i) {
+        QTRY_COMPARE(reports.count(), 21);
+        for (int i = 0; i < 20; ++i) {
             const QByteArray payload = reports.at(i).at(0).toByteArray();
-            QCOMPARE(payload.size(), 16);
-            const uint64_t bits = qFromLittleEndian<quint64>(payload.constData() + 4);
-            QCOMPARE(bits, (uint64_t(1) << (i + 1)) - 1);
+            QCOMPARE(payload, tu::payload(0, 0, (uint64_t(1) << (i + 1)) - 1));
         }
-        QCOMPARE(reports.at(40).at(0).toByteArray(), reports.at(39).at(0).toByteArray());
+        QCOMPARE(reports.at(20).at(0).toByteArray(), reports.at(19).at(0).toByteArray());
     }
 
     void shortAndEmptyReports() {
@@ -61,40 +51,29 @@ private slots:
         // A short report fills only its first bytes; the rest keep the last values.
         sim::sendRawReport(kPid, {0x01, 0xAA});
         QTRY_COMPARE(reports.count(), 2);
-        const QByteArray p = reports.at(1).at(0).toByteArray();
-        QCOMPARE(p.size(), 16);
-        QCOMPARE(uint8_t(p[0]), 0xAA);
-        QCOMPARE(uint8_t(p[1]), 0x01);
-        QCOMPARE(uint8_t(p[2]), 0x04);
+        QCOMPARE(reports.at(1).at(0).toByteArray(), tu::payload(0x01AA, 0x0304, 0));
         // All-zero data is still a report.
         sim::sendRawReport(kPid, std::vector<uint8_t>(17, 0));
         QTRY_COMPARE(reports.count(), 3);
         QCOMPARE(reports.at(2).at(0).toByteArray(), QByteArray(16, '\0'));
     }
 
-    void silenceIsNotALoss() {
+    // Silence is no loss; a stop takes about one read's time-out and closes the handle.
+    void silenceAndStop() {
         openWheel();
         QSignalSpy reports(&reader, &TarnEvent::eventTrigger);
         QSignalSpy lost(&reader, &TarnEvent::deviceDisconnect);
         reader.start();
-        QTest::qWait(350);
+        QTest::qWait(250);
         QVERIFY(reader.isRunning());
-        QCOMPARE(reports.count(), 0);
-        QCOMPARE(lost.count(), 0);
-    }
-
-    void interruptionEndsQuicklyAndClosesTheHandle() {
-        openWheel();
-        QSignalSpy lost(&reader, &TarnEvent::deviceDisconnect);
-        reader.start();
-        QTest::qWait(30);
         QElapsedTimer timer;
         timer.start();
         reader.requestInterruption();
         QVERIFY(reader.wait(2000));
-        QVERIFY(timer.elapsed() < 1000);  // about one read time-out
+        QVERIFY(timer.elapsed() < 1000);
         QVERIFY(!device::Device::instance().isOpen());
         QTest::qWait(0);
+        QCOMPARE(reports.count(), 0);
         QCOMPARE(lost.count(), 0);
         QCOMPARE(sim::openHandles(), 0);
     }
