@@ -1,7 +1,7 @@
-// The wheel operations against the simulated wheel: each one's exchanges,
-// frame by frame, and what it reports when the wheel fails, answers short or
-// answers for another record. One table of reads, one of writes, and one
-// test per kind of fault.
+// The device object and the wheel operations against the simulated wheel:
+// each operation's exchanges, frame by frame, and what it reports when the
+// wheel fails, answers short or answers for another record. One table of
+// reads, one of writes, and one test per kind of fault.
 #include "check.h"
 #include "device/models.h"
 #include "device/wheelops.h"
@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 using namespace device;
 
@@ -197,41 +198,22 @@ TEST_CASE("every read asks for its record and decodes the answer") {
     }
 }
 
-TEST_CASE("a read whose send or get fails, or that is pulled or answered with noise, says so") {
-    const std::pair<sim::Op, sim::Fault> faults[] = {{sim::Op::Send, sim::Fault::Fail},
-                                                     {sim::Op::Send, sim::Fault::Unplug},
-                                                     {sim::Op::Get, sim::Fault::Fail},
-                                                     {sim::Op::Get, sim::Fault::Unplug},
-                                                     {sim::Op::Get, sim::Fault::Garbage}};
+TEST_CASE("a read fails on a failed, pulled, noisy, stray or cut answer, and takes a whole one") {
+    using sim::Op, sim::Fault;
     for (const ReadOp &op : readOps()) {
-        for (const auto &[call, fault] : faults) {
+        // Only a setting's answer names a sub-index; other records keep data in byte 2.
+        const bool setting = op.reads[0].first == RecSetting;
+        const std::tuple<Op, Fault, int, bool> rows[] = {
+            {Op::Send, Fault::Fail, 0, true},        {Op::Send, Fault::Unplug, 0, true},
+            {Op::Get, Fault::Fail, 0, true},         {Op::Get, Fault::Unplug, 0, true},
+            {Op::Get, Fault::Garbage, 0, true},      {Op::Get, Fault::Stray, 1, true},
+            {Op::Get, Fault::Stray, 2, setting},     {Op::Get, Fault::Short, op.whole - 1, true},
+            {Op::Get, Fault::Short, op.whole, false}};
+        for (const auto &[call, fault, arg, fails] : rows) {
             fresh();
-            sim::injectFault(call, 1, fault);
-            CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
+            sim::injectFault(call, 1, fault, arg);
+            CHECK_FOR(op.name, (op.run(Device::instance()) == Failed) == fails);
         }
-    }
-}
-
-TEST_CASE("a read takes a whole answer, not one byte less") {
-    for (const ReadOp &op : readOps()) {
-        fresh();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, op.whole - 1);
-        CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
-        fresh();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Short, op.whole);
-        CHECK_FOR(op.name, op.run(Device::instance()) != Failed);
-    }
-}
-
-TEST_CASE("a read refuses an answer for another record or sub-index") {
-    for (const ReadOp &op : readOps()) {
-        fresh();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Stray, 1);
-        CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
-        if (op.reads[0].first != RecSetting) continue;
-        fresh();
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Stray, 2);
-        CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
     }
 }
 
@@ -240,7 +222,7 @@ TEST_CASE("an LED table read tells which block failed, and a second asks for tha
         fresh();
         sim::injectFault(sim::Op::Get, failed + 1, sim::Fault::Fail);
         leds::TableRead r = leds::readLedTable(Device::instance(), ledModelFor("ZORIX"));
-        CHECK_EQ(r.blocks, 8);
+        CHECK(r.blocks == 8);
         for (int b = 0; b < 8; ++b) CHECK(r.answered[size_t(b)] == (b != failed));
         sim::clearLog();
         CHECK(leds::completeLedTable(Device::instance(), r));
@@ -277,12 +259,17 @@ TEST_CASE("a frame the wheel does not take, or is pulled at, fails the write") {
     }
 }
 
-TEST_CASE("with no wheel every operation fails and nothing is sent") {
+TEST_CASE("with no wheel every operation fails, nothing is sent and reads are zero") {
     fresh();
-    Device::instance().close();
+    Device &d = Device::instance();
+    d.close();
     sim::clearLog();
-    for (const ReadOp &op : readOps()) CHECK_FOR(op.name, op.run(Device::instance()) == Failed);
-    for (const WriteOp &op : writeOps()) CHECK_FOR(op.name, !op.run(Device::instance()));
+    for (const ReadOp &op : readOps()) CHECK_FOR(op.name, op.run(d) == Failed);
+    for (const WriteOp &op : writeOps()) CHECK_FOR(op.name, !op.run(d));
+    Answer a;
+    a.fill(0xAA);
+    uint8_t buffer[kInputReportSize];
+    CHECK(d.readRecord(RecIdentity, 0, a) < 0 && a == Answer{} && d.readInput(buffer, sizeof buffer, 0) < 0);
     CHECK(sim::frameLog().empty());
 }
 
@@ -294,7 +281,7 @@ TEST_CASE("a switch is written over the answer just read") {
     const auto log = sim::frameLog();
     const Bytes answer = log.at(log.size() - 2).bytes;
     const std::vector<Bytes> sent = commands();
-    CHECK_EQ(sent.size(), size_t(1));
+    CHECK(sent.size() == size_t(1));
     CHECK(answer.size() == 21 && std::any_of(answer.begin() + 8, answer.end(), [](uint8_t b) { return b; }));
     CHECK(std::equal(answer.begin() + 8, answer.begin() + 20, sent.at(0).begin() + 8));
 }
@@ -311,19 +298,34 @@ TEST_CASE("an upload reports each progress step once and places the whole image"
     Bytes largest(kMaxFirmwareSize);
     for (size_t i = 0; i < largest.size(); ++i) largest[i] = uint8_t(i * 37 + i / 251);
     CHECK(firmware::uploadImage(Device::instance(), largest, record));
-    CHECK_EQ(steps.size(), size_t(96));
-    for (size_t i = 0; i < steps.size(); ++i) CHECK_EQ(steps[i], int(i));
+    CHECK(steps.size() == size_t(96));
+    for (size_t i = 0; i < steps.size(); ++i) CHECK(steps[i] == int(i));
     CHECK(sim::firmwareImage(kPid) == largest);
 }
 
-TEST_CASE("the first wheel in product ID order opens") {
-    Device::instance().close();
+TEST_CASE("one wheel at a time, the first by product ID; a pulled one fails until opened again") {
+    Device &d = Device::instance();
+    d.close();
     sim::reset();
-    CHECK(!openWheel(Device::instance()));
+    CHECK(!openWheel(d));
     sim::plug(0x200B, "NVA4");
-    sim::plug(0x2009, "LB370");
-    CHECK(openWheel(Device::instance()) == std::optional<uint16_t>(0x2009));
-    Device::instance().close();
+    sim::plug(kPid, "LB370");
+    CHECK(!d.open(kVendorId, 0x2007));
+    CHECK(openWheel(d) == std::optional<uint16_t>(kPid));
+    CHECK(!d.open(kVendorId, 0x200B) && d.productId() == kPid);
+    Answer a;
+    CHECK(d.readRecord(RecIdentity, 0, a) == 21 && identityName(a, nullptr) == "LB370");
+
+    sim::unplug(kPid);
+    uint8_t buffer[kInputReportSize];
+    CHECK(d.sendCommand(writeSettingFrame(SetEncoderPulse, 50, false)) < 0);
+    CHECK(d.readRecord(RecIdentity, 0, a) < 0 && d.readInput(buffer, sizeof buffer, 50) < 0);
+    d.close();
+    CHECK(d.productId() == 0 && !d.open(kVendorId, kPid));
+    sim::plug(kPid, "LB370");
+    CHECK(d.open(kVendorId, kPid) && d.readInput(buffer, sizeof buffer, 0) >= 0);
+    d.close();
+    CHECK(sim::closedHandleUses() == 0 && sim::openHandles() == 0);
 }
 
 TEST_MAIN()

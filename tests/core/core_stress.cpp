@@ -9,6 +9,11 @@
 #include "sim/simwheel.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <thread>
 
 using namespace device;
 using namespace std::chrono_literals;
@@ -16,6 +21,18 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr uint16_t kPid = 0x2007;
+
+// Runs `body` on a thread of its own; one that has not ended after far
+// longer than it could take is a deadlock, and ends the program failed.
+void finishes(const char *what, const std::function<void()> &body) {
+    std::packaged_task<void()> task(body);
+    std::future<void> done = task.get_future();
+    std::thread(std::move(task)).detach();
+    if (done.wait_for(20s) == std::future_status::ready) return;
+    std::printf("  FAIL: %s never ended\n", what);
+    std::fflush(stdout);
+    std::_Exit(1);
+}
 
 void open() {
     if (!sim::isPlugged(kPid)) sim::plug(kPid, "M-ZEN");
@@ -54,17 +71,20 @@ TEST_CASE("exchanges, commands, LED blocks and reads at once, closed by the read
             });
         // Enough of each before the reader may close.
         const auto busy = [&] { return calls[0] > 300 && calls[1] > 300 && calls[2] > 300 && calls[4] > 30; };
+        std::atomic<bool> closed{false};
         std::thread reader([&] {
             uint8_t buffer[kInputReportSize];
             d.setNonBlocking(true);
             while ((pull || !busy()) && d.readInput(buffer, sizeof buffer, 100) >= 0) ++calls[4];
             d.close();
+            closed = true;
         });
         if (pull) {
-            while (!busy()) std::this_thread::yield();
+            while (!busy() && !closed) std::this_thread::yield();
             sim::unplug(kPid);
         }
         reader.join();
+        CHECK(busy());  // not refused input reads before then
         stop = true;
         for (auto &t : threads) t.join();
 
@@ -77,10 +97,9 @@ TEST_CASE("exchanges, commands, LED blocks and reads at once, closed by the read
                 ++j;
             CHECK(j < log.size() && log[j].op == sim::Op::Get && log[j].thread == e.thread);
         }
-        CHECK_EQ(mismatched.load(), 0);
+        CHECK(mismatched.load() == 0);
         CHECK(!log.empty() && log.back().op == sim::Op::Close);
-        CHECK_EQ(sim::closedHandleUses(), 0);
-        CHECK_EQ(sim::openHandles(), 0);
+        CHECK(sim::closedHandleUses() == 0 && sim::openHandles() == 0);
     }
 }
 
@@ -98,9 +117,9 @@ TEST_CASE("two threads opening at once open one handle") {
         std::thread a(opener), b(opener);
         a.join();
         b.join();
-        CHECK_EQ(opened.load(), 1);
+        CHECK(opened.load() == 1);
         d.close();
-        CHECK_EQ(sim::openHandles(), 0);
+        CHECK(sim::openHandles() == 0);
     }
 }
 
@@ -119,12 +138,12 @@ TEST_CASE("an input read holds up no exchange, and a close waits for it") {
     while (!reading) std::this_thread::yield();
     std::this_thread::sleep_for(20ms);
     Answer a;
-    check::finishes("an exchange beside a read", [&] { CHECK(d.readRecord(RecIdentity, 0, a) > 0); });
+    finishes("an exchange beside a read", [&] { CHECK(d.readRecord(RecIdentity, 0, a) > 0); });
     sim::press(kPid, 1);
     std::this_thread::sleep_for(20ms);  // into its next read
-    check::finishes("a close beside a read", [&] { d.close(); });
+    finishes("a close beside a read", [&] { d.close(); });
     reader.join();
-    CHECK_EQ(sim::closedHandleUses(), 0);
+    CHECK(sim::closedHandleUses() == 0);
 }
 
 TEST_MAIN()
