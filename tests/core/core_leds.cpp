@@ -13,12 +13,6 @@ using namespace leds;
 
 namespace {
 
-Button button(const std::string &name) {
-    for (int b = 0; b < ButtonCount; ++b)
-        if (name == buttonName(Button(b))) return Button(b);
-    return NoButton;
-}
-
 // Whether a space-separated list names the button; a trailing '*' is a prefix.
 bool listed(const std::string &list, const std::string &name) {
     std::istringstream in(list);
@@ -36,9 +30,9 @@ Rgb quantized(const Rgb &c) {
     return out;
 }
 
-Table composed(const Layout *layout, const std::map<std::string, Rgb> &colors) {
+Table composed(const Layout *layout, const std::map<Button, Rgb> &colors) {
     return composeTable(layout, [&](Button b) {
-        const auto it = colors.find(buttonName(b));
+        const auto it = colors.find(b);
         return it == colors.end() ? Rgb{0, 0, 0} : it->second;
     });
 }
@@ -46,12 +40,12 @@ Table composed(const Layout *layout, const std::map<std::string, Rgb> &colors) {
 // Through a write and a read every button shows the level value of its own
 // color, except: `unread` ones are left alone by the read (the pair kept
 // outside the table among them), and `from` ones show another button's
-// color, its green and blue swapped when marked '~' (written R, B, G, read
+// color, its green and blue swapped when marked so (written R, B, G, read
 // R, G, B).
 struct Model {
     const char *name;
     const char *unread;
-    std::vector<std::pair<const char *, const char *>> from;
+    std::vector<std::tuple<Button, Button, bool>> from;
 };
 
 #define LATE_T "pbT12 pbT13 pbT14 pbT15 pbT16 pbT17 pbT18 pbT19"
@@ -61,8 +55,7 @@ const std::vector<Model> kModels = {
     {"PQV7 Pro", "pbXL pbXR " LATE_T, {}},
     {"KSTAR2", "pbXL pbXR pbD3 pbD4 pbT*", {}},
     {"LB370", "pbXL pbXR pbTL* pbTR* " LATE_T,
-     {{"pbB3", "pbB2"}, {"pbB11", "pbB10"}, {"pbT1", "pbD13~"}, {"pbT2", "pbD13~"}, {"pbT10", "pbD23~"},
-      {"pbT11", "pbD23~"}}},
+     {{B3, B2, false}, {B11, B10, false}, {T1, D13, true}, {T2, D13, true}, {T10, D23, true}, {T11, D23, true}}},
     {"ZORIX", "pbD3 pbD4 pbTL2 pbTR2", {}},
     {"NVA4", "pbXL pbXR pbTR1 " LATE_T, {}},
 };
@@ -73,7 +66,7 @@ const std::vector<Model> kModels = {
 // table bytes that are neither 0x00 nor past the layout (0xFF from ffFrom on).
 struct Pattern {
     const char *name;
-    std::map<std::string, Rgb> colors;
+    std::map<Button, Rgb> colors;
     std::map<int, int> bytes;
     int ffFrom;
 };
@@ -81,37 +74,37 @@ struct Pattern {
 // clang-format off
 const std::vector<Pattern> kPatterns = {
     // pbB9 is position 1 (levels 3-5), pbTR1 the last one, 42 (levels 126-128).
-    {"M-ZEN", {{"pbB9", {100, 100, 100}}, {"pbTR1", {255, 0, 1}}, {"pbXL", {1, 2, 3}}, {"pbT12", {255, 255, 255}}},
+    {"M-ZEN", {{B9, {100, 100, 100}}, {TR1, {255, 0, 1}}, {XL, {1, 2, 3}}, {T12, {255, 255, 255}}},
      {{1, 0x90}, {2, 0x99}, {63, 0x0F}, {64, 0xF1}}, 65},
     // pbD16 at 18, 20, 22 and, R B G, 24; pbD26 at 19, 21, 23 and, R B G, 25.
-    {"KSTAR2", {{"pbD16", {255, 0, 1}}, {"pbD26", {10, 20, 30}}, {"pbXL", {1, 2, 3}}, {"pbD3", {255, 255, 255}}},
+    {"KSTAR2", {{D16, {255, 0, 1}}, {D26, {10, 20, 30}}, {XL, {1, 2, 3}}, {D3, {255, 255, 255}}},
      {{27, 0x0F}, {28, 0x31}, {29, 0x54}, {30, 0x0F}, {31, 0x31}, {32, 0x54}, {33, 0x0F}, {34, 0x31},
       {35, 0x54}, {36, 0x1F}, {37, 0x30}, {38, 0x45}}, 39},
     // pbD13 at 12, 14, 16, 22 and, R B G, 26 and 27; pbB3 and the pair are not written.
-    {"LB370", {{"pbD13", {255, 0, 1}}, {"pbB3", {255, 255, 255}}, {"pbT1", {255, 255, 255}}, {"pbXL", {255, 255, 255}}},
+    {"LB370", {{D13, {255, 0, 1}}, {B3, {255, 255, 255}}, {T1, {255, 255, 255}}, {XL, {255, 255, 255}}},
      {{18, 0x0F}, {19, 0x01}, {21, 0x0F}, {22, 0x01}, {24, 0x0F}, {25, 0x01}, {33, 0x0F}, {34, 0x01},
       {39, 0x1F}, {40, 0xF0}, {41, 0x01}, {64, 0xF0}}, 65},
     // G R B everywhere: pbT19 at 18, pbXL at 78 and 79.
-    {"ZORIX", {{"pbT19", {255, 0, 1}}, {"pbXL", {10, 20, 30}}, {"pbD3", {255, 255, 255}}},
+    {"ZORIX", {{T19, {255, 0, 1}}, {XL, {10, 20, 30}}, {D3, {255, 255, 255}}},
      {{27, 0xF0}, {28, 0x01}, {117, 0x34}, {118, 0x45}, {119, 0x53}, {133, 0xF0}}, 134},
     // pbD16 at 24 (R B G) and 44; pbD26 at 25 (B R G) and 45; pbTR1 not written.
-    {"NVA4", {{"pbD16", {255, 0, 1}}, {"pbD26", {10, 20, 30}}, {"pbTR1", {255, 255, 255}}, {"pbXL", {1, 2, 3}}},
+    {"NVA4", {{D16, {255, 0, 1}}, {D26, {10, 20, 30}}, {TR1, {255, 255, 255}}, {XL, {1, 2, 3}}},
      {{36, 0x1F}, {37, 0x50}, {38, 0x43}, {66, 0x0F}, {67, 0x31}, {68, 0x54}, {70, 0xF0}}, 71},
 };
 
 // Tables a wheel holds (every byte not listed 0x00) and what reading paints;
 // an empty color: the button is left alone.
-const std::vector<std::pair<const char *, std::pair<std::map<int, int>, std::map<std::string, Rgb>>>> kStored = {
+const std::vector<std::pair<const char *, std::pair<std::map<int, int>, std::map<Button, Rgb>>>> kStored = {
     // Position 24 holds levels 15, 0, 7 in R B G; position 4 is white but
     // paints pbB3; pbD13 shows position 22, not 12, 14 or 16.
     {"LB370", {{{36, 0x0F}, {37, 0x07}, {6, 0xFF}, {7, 0x0F}, {33, 0x99}, {34, 0x09}},
-               {{"pbB1", {255, 69, 0}}, {"pbB3", {255, 255, 255}}, {"pbB2", {0, 0, 0}}, {"pbD13", {106, 106, 106}}}}},
+               {{B1, {255, 69, 0}}, {B3, {255, 255, 255}}, {B2, {0, 0, 0}}, {D13, {106, 106, 106}}}}},
     // Runs are read from their first position: 79 is white, 78 black.
     {"ZORIX", {{{118, 0xF0}, {119, 0xFF}, {39, 0x0F}, {40, 0x07}},
-               {{"pbXL", {0, 0, 0}}, {"pbXR", {0, 255, 69}}, {"pbT1", {0, 0, 0}}}}},
+               {{XL, {0, 0, 0}}, {XR, {0, 255, 69}}, {T1, {0, 0, 0}}}}},
     // pbD16 ends with position 44, pbTL1 with 46.
     {"NVA4", {{{36, 0xFF}, {37, 0x0F}, {64, 0xF0}, {65, 0xFF}},
-              {{"pbD16", {0, 0, 0}}, {"pbTL1", {0, 0, 0}}, {"pbTR2", {0, 0, 0}}}}},
+              {{D16, {0, 0, 0}}, {TL1, {0, 0, 0}}, {TR2, {0, 0, 0}}}}},
 };
 // clang-format on
 
@@ -134,10 +127,7 @@ TEST_CASE("a read paints each button from its position") {
         Table table{};
         for (const auto &[at, value] : stored.first) table[size_t(at)] = uint8_t(value);
         const auto shown = readColors(*device::ledModelFor(model).layout, table);
-        for (const auto &[name, color] : stored.second) {
-            const size_t b = button(name);
-            CHECK_FOR(name, b < shown.size() && shown[b] == color);
-        }
+        for (const auto &[b, color] : stored.second) CHECK_FOR(buttonName(b), shown[b] == color);
     }
     CHECK(!readColors(*device::ledModelFor("LB370").layout, Table{})[XL]);
     CHECK(!readColors(*device::ledModelFor("NVA4").layout, Table{})[TR1]);
@@ -146,23 +136,18 @@ TEST_CASE("a read paints each button from its position") {
 
 TEST_CASE("every button through a write and a read") {
     for (const Model &m : kModels) {
-        std::map<std::string, Rgb> set;
+        std::map<Button, Rgb> set;
         for (int b = 0; b < ButtonCount; ++b)
-            set[buttonName(Button(b))] = {uint8_t(100 + b), uint8_t((b * 37 + 5) % 256),
-                                          uint8_t((b * 91 + 200) % 256)};
+            set[Button(b)] = {uint8_t(100 + b), uint8_t((b * 37 + 5) % 256), uint8_t((b * 91 + 200) % 256)};
         const Layout &layout = *device::ledModelFor(m.name).layout;
         const auto shown = readColors(layout, composed(&layout, set));
         for (int b = 0; b < ButtonCount; ++b) {
             const std::string name = buttonName(Button(b));
-            std::optional<Rgb> want = quantized(set[name]);
+            std::optional<Rgb> want = quantized(set[Button(b)]);
             if (listed(m.unread, name)) want.reset();
-            for (const auto &[to, source] : m.from) {
-                if (name != to) continue;
-                std::string src = source;
-                const bool swapped = src.back() == '~';
-                if (swapped) src.pop_back();
-                const Rgb c = set[src];
-                want = quantized(swapped ? Rgb{c[0], c[2], c[1]} : c);
+            for (const auto &[to, source, swapped] : m.from) {
+                const Rgb c = set[source];
+                if (to == b) want = quantized(swapped ? Rgb{c[0], c[2], c[1]} : c);
             }
             CHECK_FOR(std::string(m.name) + " " + name, shown[size_t(b)] == want);
         }

@@ -66,6 +66,10 @@ template <typename T, typename Check>
 Got got(const std::optional<T> &result, Check right) {
     return !result ? Failed : right(*result) ? Right : Wrong;
 }
+template <typename T>
+auto is(T want) {
+    return [want](const T &v) { return v == want; };
+}
 
 struct ReadOp {
     const char *name;
@@ -77,33 +81,18 @@ struct ReadOp {
 // clang-format off
 const std::vector<ReadOp> &readOps() {
     static const std::vector<ReadOp> ops = {
-        {"identity", {{RecIdentity, 0}}, 3,
-         [](Device &d) { return got(readIdentity(d), [](const std::string &n) { return n == "Tarnwell ZORIX"; }); }},
+        {"identity", {{RecIdentity, 0}}, 3, [](Device &d) { return got(readIdentity(d), is<std::string>("Tarnwell ZORIX")); }},
         {"firmware version", {{RecFirmwareVersion, 0}}, 2,
-         [](Device &d) {
-             return got(readFirmwareVersion(d), [](const std::string &v) { return v == "\tMar  7 2024,15:20"; });
-         }},
-        {"power status", {{RecPower, 0}}, 6,
-         [](Device &d) {
-             return got(readPowerStatus(d),
-                        [](const PowerStatus &p) { return p.percent == 57 && p.reading == 4299 && p.link == 1; });
-         }},
-        {"extra colors", {{RecExtraColors, 0}}, 9,
-         [](Device &d) {
-             return got(readExtraColors(d), [](const ExtraColors &e) {
-                 return e.present && e.extra1 == std::array<uint8_t, 3>{1, 2, 3} &&
-                        e.extra2 == std::array<uint8_t, 3>{4, 5, 6};
-             });
-         }},
+         [](Device &d) { return got(readFirmwareVersion(d), is<std::string>("\tMar  7 2024,15:20")); }},
+        {"power status", {{RecPower, 0}}, 6, [](Device &d) { return got(readPowerStatus(d), [](const PowerStatus &p) {
+             return p.percent == 57 && p.reading == 4299 && p.link == 1; }); }},
+        {"extra colors", {{RecExtraColors, 0}}, 9, [](Device &d) { return got(readExtraColors(d), [](const ExtraColors &e) {
+             return e.present && e.extra1 == leds::Rgb{1, 2, 3} && e.extra2 == leds::Rgb{4, 5, 6}; }); }},
         {"setting", {{RecSetting, SetEncoderPulse}}, 7,
-         [](Device &d) { return got(settings::readSetting(d, SetEncoderPulse), [](int32_t v) { return v == 180; }); }},
-        {"paddle record", {{RecPaddle, 0}}, 13,
-         [](Device &d) {
-             return got(settings::readPaddleRecord(d), [](const PaddleRecord &r) {
-                 return r.value == 15001 && r.rightMax == 4000 && r.leftMax == 3900 && r.rightMin == 10 &&
-                        r.leftMin == 20;
-             });
-         }},
+         [](Device &d) { return got(settings::readSetting(d, SetEncoderPulse), is<int32_t>(180)); }},
+        {"paddle record", {{RecPaddle, 0}}, 13, [](Device &d) { return got(settings::readPaddleRecord(d), [](auto &r) {
+             return r.value == 15001 && r.rightMax == 4000 && r.leftMax == 3900 && r.rightMin == 10 && r.leftMin == 20;
+         }); }},
         // The clutches are on already: read, nothing written.
         {"switch as it is", {{RecSetting, SetClutchEnabled}}, 7,
          [](Device &d) { return settings::storeSwitch(d, SetClutchEnabled, true) ? Right : Failed; }},
@@ -290,17 +279,14 @@ TEST_CASE("an upload reports each progress step once and places the whole image"
     std::vector<int> steps;
     const auto record = [&](int p) { steps.push_back(p); };
     fresh();
-    CHECK(firmware::uploadImage(Device::instance(), kImage, record));
-    CHECK(steps == (std::vector<int>{0, 90}));
-
+    CHECK(firmware::uploadImage(Device::instance(), kImage, record) && steps == (std::vector<int>{0, 90}));
     fresh();
     steps.clear();
     Bytes largest(kMaxFirmwareSize);
     for (size_t i = 0; i < largest.size(); ++i) largest[i] = uint8_t(i * 37 + i / 251);
-    CHECK(firmware::uploadImage(Device::instance(), largest, record));
-    CHECK(steps.size() == size_t(96));
+    CHECK(firmware::uploadImage(Device::instance(), largest, record) && sim::firmwareImage(kPid) == largest);
+    CHECK(steps.size() == 96);
     for (size_t i = 0; i < steps.size(); ++i) CHECK(steps[i] == int(i));
-    CHECK(sim::firmwareImage(kPid) == largest);
 }
 
 TEST_CASE("one wheel at a time, the first by product ID; a pulled one fails until opened again") {
