@@ -1,6 +1,6 @@
 // The LED colour table as a wheel may report it, colours as the page may
-// hold them, and any model name: unpacking and packing, levels, blocks and
-// their order, channel orders, layouts.
+// hold them, and any model name: unpacking and packing, channel orders,
+// layouts.
 #include "device/models.h"
 #include "leds/ledlayouts.h"
 #include "require.h"
@@ -21,14 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     REQUIRE(packComponents(components) == table);
     for (size_t k = 0; k < kComponents; ++k) REQUIRE(levelOf(components[k]) == levelAt(table, k));
 
-    // Any value finds the smallest level at least as bright.
-    for (size_t i = 0; i + 1 < size && i < 64; i += 2) {
-        const int value = int(int8_t(data[i])) * 3 + data[i + 1];  // about -384 to 636
-        const int level = levelOf(value);
-        REQUIRE(level >= 0 && level <= 15 && (value > 255 || kLevelValues[size_t(level)] >= value));
-        REQUIRE(level == 0 || kLevelValues[size_t(level - 1)] < value);
-    }
-
     // Colours of the page into a table: positions past the list stay white.
     const size_t count = size ? data[0] % (kPositions + 8) : 0;
     Rgb colors[kPositions + 8];
@@ -38,19 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (size_t k = 0; k < 3 * kPositions; ++k)
         REQUIRE(back[k] == (k / 3 < count ? kLevelValues[size_t(levelOf(colors[k / 3][k % 3]))] : 255));
 
-    // Blocks: slices of the table, sent in an order that is a permutation
-    // ending with block 2; any channel order, valid or not, puts back.
-    for (int i = -2; i < kMaxBlocks + 2; ++i) {
-        const Block block = tableBlock(table, i);
-        const bool inside = i >= 0 && i < kMaxBlocks;
-        for (size_t j = 0; j < block.size(); ++j)
-            REQUIRE(block[j] == (inside ? table[size_t(i) * kBlockBytes + j] : 0xFF));
-    }
-    for (int blocks : {4, 8}) {
-        int seen = 0;
-        for (int n = 0; n < blocks; ++n) seen |= 1 << blockAt(blocks, n);
-        REQUIRE(seen == (1 << blocks) - 1 && blockAt(blocks, blocks - 1) == 2);
-    }
+    // Any channel order, valid or not, puts back.
     const Rgb color{table[0], table[1], table[2]};
     for (int order = -2; order < 9; ++order) REQUIRE(fromLed(toLed(color, order), order) == color);
 
