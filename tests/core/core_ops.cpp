@@ -220,9 +220,8 @@ TEST_CASE("an LED table read tells which block failed, and a second asks for tha
         CHECK(r.blocks == 8);
         for (int b = 0; b < 8; ++b) CHECK(r.answered[size_t(b)] == (b != failed));
         sim::clearLog();
-        CHECK(leds::completeLedTable(Device::instance(), r));
-        CHECK(requests() == (Requests{{failed, 0}}));
-        CHECK(Bytes(r.table.begin(), r.table.end()) == sim::flash(kPid).ledTable);
+        CHECK(leds::completeLedTable(Device::instance(), r) && requests() == (Requests{{failed, 0}}) &&
+              Bytes(r.table.begin(), r.table.end()) == sim::flash(kPid).ledTable);
     }
 }
 
@@ -275,8 +274,8 @@ TEST_CASE("a switch is written over the answer just read") {
     const auto log = sim::frameLog();
     const Bytes answer = log.at(log.size() - 2).bytes;
     const std::vector<Bytes> sent = commands();
-    CHECK(sent.size() == size_t(1));
-    CHECK(answer.size() == 21 && std::any_of(answer.begin() + 8, answer.end(), [](uint8_t b) { return b; }));
+    CHECK(sent.size() == 1 && answer.size() == 21 &&
+          std::any_of(answer.begin() + 8, answer.end(), [](uint8_t b) { return b; }));
     CHECK(std::equal(answer.begin() + 8, answer.begin() + 20, sent.at(0).begin() + 8));
 }
 
@@ -290,8 +289,7 @@ TEST_CASE("an upload reports each progress step once and places the whole image"
     Bytes largest(kMaxFirmwareSize);
     for (size_t i = 0; i < largest.size(); ++i) largest[i] = uint8_t(i * 37 + i / 251);
     CHECK(firmware::uploadImage(Device::instance(), largest, record) && sim::firmwareImage(kPid) == largest);
-    CHECK(steps.size() == 96);
-    for (size_t i = 0; i < steps.size(); ++i) CHECK(steps[i] == int(i));
+    for (size_t i = 0; i < 96; ++i) CHECK(steps.size() == 96 && steps[i] == int(i));
 }
 
 TEST_CASE("one wheel at a time, the first by product ID; a pulled one fails until opened again") {
@@ -301,8 +299,7 @@ TEST_CASE("one wheel at a time, the first by product ID; a pulled one fails unti
     CHECK(!openWheel(d));
     sim::plug(0x200B, "NVA4");
     sim::plug(kPid, "LB370");
-    CHECK(!d.open(kVendorId, 0x2007));
-    CHECK(openWheel(d) == std::optional<uint16_t>(kPid));
+    CHECK(!d.open(kVendorId, 0x2007) && openWheel(d) == std::optional<uint16_t>(kPid));
     CHECK(!d.open(kVendorId, 0x200B) && d.productId() == kPid);
     Answer a;
     CHECK(d.readRecord(RecIdentity, 0, a) == 21 && identityName(a, nullptr) == "LB370");
@@ -322,16 +319,14 @@ TEST_CASE("one wheel at a time, the first by product ID; a pulled one fails unti
 TEST_CASE("a Read record request, and a failed get that left an answer behind") {
     CHECK(readRecordFrame(0x0C, 0x09) == (Frame{0x02, 0x0B, 0x0C, 0x09}));
     const Answer a = answerWith({{1, RecPaddle}});
-    CHECK(answerHolds(a, 21, RecPaddle, 0));
-    CHECK(!answerHolds(a, -1, RecPaddle, 0));
+    CHECK(answerHolds(a, 21, RecPaddle, 0) && !answerHolds(a, -1, RecPaddle, 0));
 }
 
 TEST_CASE("paddle values at the mode boundaries") {
-    const std::tuple<int, PaddleMode, int> rows[] = {{0, PaddleMode::Left, 0},
-                                                     {10000, PaddleMode::Left, 10000},
-                                                     {10001, PaddleMode::Right, 0},
-                                                     {20001, PaddleMode::Right, 10000},
-                                                     {20002, PaddleMode::Disabled, 5000}};
+    // clang-format off
+    const std::tuple<int, PaddleMode, int> rows[] = {{0, PaddleMode::Left, 0}, {10000, PaddleMode::Left, 10000},
+        {10001, PaddleMode::Right, 0}, {20001, PaddleMode::Right, 10000}, {20002, PaddleMode::Disabled, 5000}};
+    // clang-format on
     for (const auto &[value, mode, bite] : rows) {
         const PaddleSetting s = decodePaddleValue(uint16_t(value));
         CHECK_FOR(std::to_string(value), s.mode == mode && s.bitePoint == bite);

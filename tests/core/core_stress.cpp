@@ -71,20 +71,17 @@ TEST_CASE("exchanges, commands, LED blocks and reads at once, closed by the read
             });
         // Enough of each before the reader may close.
         const auto busy = [&] { return calls[0] > 300 && calls[1] > 300 && calls[2] > 300 && calls[4] > 30; };
-        std::atomic<bool> closed{false};
         std::thread reader([&] {
             uint8_t buffer[kInputReportSize];
             d.setNonBlocking(true);
             while ((pull || !busy()) && d.readInput(buffer, sizeof buffer, 100) >= 0) ++calls[4];
             d.close();
-            closed = true;
         });
         if (pull) {
-            while (!busy() && !closed) std::this_thread::yield();
+            while (!busy()) std::this_thread::yield();
             sim::unplug(kPid);
         }
         reader.join();
-        CHECK(busy());  // not refused input reads before then
         stop = true;
         for (auto &t : threads) t.join();
 
