@@ -11,10 +11,6 @@ namespace check {
 inline int failures = 0;
 inline std::vector<std::pair<const char *, void (*)()>> cases;
 
-struct Register {
-    Register(const char *name, void (*body)()) { cases.emplace_back(name, body); }
-};
-
 inline void fail(const char *file, int line, const std::string &what) {
     std::printf("  FAIL %s:%d: %s\n", file, line, what.c_str());
     ++failures;
@@ -33,9 +29,10 @@ inline int run() {
 
 #define CHECK_CAT2(a, b) a##b
 #define CHECK_CAT(a, b) CHECK_CAT2(a, b)
-#define TEST_CASE(name)                                                                 \
-    static void CHECK_CAT(test_, __LINE__)();                                           \
-    static check::Register CHECK_CAT(reg_, __LINE__)(name, CHECK_CAT(test_, __LINE__)); \
+#define TEST_CASE(name)                                                      \
+    static void CHECK_CAT(test_, __LINE__)();                                \
+    static const bool CHECK_CAT(reg_, __LINE__) =                            \
+        (check::cases.emplace_back(name, CHECK_CAT(test_, __LINE__)), true); \
     static void CHECK_CAT(test_, __LINE__)()
 // CHECK for one row of a table, named in the failure.
 #define CHECK_FOR(row, cond)                                                         \
