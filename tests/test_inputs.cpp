@@ -39,11 +39,6 @@ void detent(TestWindow &w, int input) {
     w.onJoystickEvent(payload(0, 0, 0));
 }
 
-int paddleRecordsSent() {
-    const auto frames = tu::commands();
-    return int(std::count_if(frames.begin(), frames.end(), [](const tu::Bytes &f) { return f[1] == 0x0A; }));
-}
-
 // Paint events on a widget.
 struct PaintCount : QObject {
     int paints = 0;
@@ -60,10 +55,7 @@ class InputsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        QSettings s = store();
-        s.clear();
-    }
+    void init() { store().clear(); }
     void cleanup() { tu::resetBus(); }
 
     // Each input lights the indicator the map names, the one the form numbers
@@ -125,7 +117,8 @@ private slots:
         detent(*w, 16);
         QCOMPARE(w->ui->hsBite->value(), 0);
         // One record for the binding and one each detent, applied, not stored.
-        QCOMPARE(paddleRecordsSent(), 6);
+        const auto frames = tu::commands();
+        QCOMPARE(std::count_if(frames.begin(), frames.end(), [](auto &f) { return f[1] == 0x0A; }), 6);
         QCOMPARE(sim::live(kPid).paddleValue, uint16_t(0));
         QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
 
