@@ -70,18 +70,13 @@ class WindowTest : public QObject {
 private slots:
     void cleanup() { tu::resetBus(); }
 
-    // An identity answer that names no wheel counts as none: waiting. Lost:
-    // waiting, the pages of a wheel closed, indicators and all, never a
+    // Lost: waiting, the pages of a wheel closed, indicators and all, never a
     // message; however often the window looks meanwhile, one retry, 3 s
     // later, finds it again. Then each sidebar button shows its page; closed,
     // no handle is left open and no closed handle was ever used.
     void lostAndFound() {
-        sim::plug(0x200C, "PQV7");
-        sim::injectFault(sim::Op::Get, 1, sim::Fault::Garbage, 1);
-        auto w = tu::makeWindow();
-        QTRY_VERIFY(tu::waiting(*w) && sim::pendingFaults() == 0);
-        w->onInit();
-        QTRY_VERIFY(tu::connected(*w));
+        auto w = tu::connectedWindow("PQV7", 0x200C);
+        QVERIFY(w);
         sim::press(0x200C, 0);
         QTRY_VERIFY(!w->ui->pbIB1->isHidden());
         sim::unplug(0x200C);
