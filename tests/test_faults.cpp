@@ -1,6 +1,6 @@
 // The window with the wheel failing, as the owner sees it: each first read
 // failing or pulled, each exchange of the three Saves failing, pulls during
-// calibrations, uploads and a download, a loose cable.
+// calibrations, uploads and a download.
 // No message claims what did not reach the wheel, the window ends waiting or
 // connected, and what the wheel keeps is what it had or what a Save meant.
 // What each operation makes of a failed exchange: tests/core/core_ops.
@@ -11,10 +11,6 @@
 
 #include <QCryptographicHash>
 #include <QNetworkProxy>
-
-#include <atomic>
-#include <random>
-#include <thread>
 
 namespace {
 
@@ -419,66 +415,6 @@ private slots:
         QCOMPARE(sim::firmwareImage(kPid), back == "M-ZEN" ? tu::Bytes(fw.begin(), fw.end()) : tu::Bytes());
         QTRY_VERIFY(w->ui->pgUpgrade->isHidden() && w->ui->pbAutoUpgrade->isEnabled());
         closeAndCheck(before);
-    }
-
-    // A loose cable pulled and put back at random moments while the controls
-    // are used: every loss is noticed once, no retry is scheduled twice,
-    // every handle is closed exactly once.
-    void looseCable() {
-        constexpr int kCycles = 40;
-        open("M-ZEN");
-        QTRY_VERIFY(tu::connected(*w));
-        // Every run of onInit tries the wheel's product ID once: counting the
-        // tries counts the runs, whoever scheduled them.
-        const auto count = [](sim::Op op, bool failed) {
-            int n = 0;
-            for (const auto &e : sim::frameLog())
-                n += e.op == op && e.productId == kPid && (failed || e.result >= 0);
-            return n;
-        };
-        const int runsBefore = count(sim::Op::Open, true);
-        int losses = 0, retries = 0, driven = 0, retryWhileOpen = 0;
-        QObject counter;
-        connect(&w->eventThread, &TarnEvent::deviceDisconnect, &counter, [&] { ++losses; });
-        connect(&w->timers.retry, &QTimer::timeout, &counter, [&] { ++retries; });
-        // Rather than wait 3 s for the retry, run it as soon as the wheel is back.
-        QTimer retry;
-        connect(&retry, &QTimer::timeout, &counter, [&] {
-            if (!w->timers.retry.isActive()) return;
-            retryWhileOpen += device::Device::instance().isOpen();
-            if (sim::isPlugged(kPid)) {
-                ++driven;
-                w->onInit();
-            }
-        });
-        retry.start(3);
-
-        std::atomic<bool> done{false};
-        std::thread hands([&] {  // inputs in use, the cable pulled between them
-            std::mt19937 random(8);
-            for (int cycle = 0; cycle < kCycles; ++cycle) {
-                for (int n = int(random() % 24), input = 0; n > 0; --n, input = int(random() % 64)) {
-                    sim::press(kPid, input);
-                    sim::setPaddles(kPid, uint16_t(random() % 4097), uint16_t(random() % 4097));
-                    std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 1500));
-                    sim::release(kPid, input);
-                }
-                sim::unplug(kPid);
-                std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
-                sim::plug(kPid, "M-ZEN");
-            }
-            done = true;
-        });
-        QVERIFY(QTest::qWaitFor([&] { return done.load(); }, 60000));
-        hands.join();
-        QTRY_VERIFY(tu::connected(*w) && !w->timers.retry.isActive());
-        retry.stop();
-
-        QVERIFY(losses > kCycles / 2);
-        QCOMPARE(count(sim::Op::Open, true) - runsBefore, losses + retries + driven);
-        QCOMPARE(retryWhileOpen, 0);
-        closeAndCheck(before);
-        QCOMPARE(count(sim::Op::Open, false), count(sim::Op::Close, false));
     }
 };
 
