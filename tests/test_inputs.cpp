@@ -109,6 +109,7 @@ private slots:
         QCOMPARE(w->ui->pbEncoder->text(), QStringLiteral("CLEAR BIND ENCODER"));
         QVERIFY(!w->ui->pbEncoder->isChecked());
         QCOMPARE(binding("M-ZEN A"), QString("17/16"));
+        QCOMPARE(tu::show(tu::commands()), tu::show({tu::frame({2, 0x0A, 0x88, 0x13, 0, 0, 0x10, 0, 0x10})}));
 
         w->ui->hsBite->setValue(9999);
         for (int n : {17, 17, 16, 16}) detent(*w, n);
