@@ -63,6 +63,7 @@ private slots:
     void indicatorsFollowTheMap() {
         auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
+        QTRY_COMPARE(w->ui->lbBatStatus->text(), QStringLiteral("BATTERY STATUS: USB"));  // polled at once
         w->onJoystickEvent(payload(4096, 17, ~0ull << 48));
         QCOMPARE(lit(*w), (QStringList{"pbIEbL", "pbIEbR"}));
         QVERIFY(w->ui->pbIExR->statusTip().isEmpty());  // untouched while off
