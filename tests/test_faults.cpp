@@ -328,6 +328,7 @@ private slots:
         w->onCalibrate();
         sim::setPaddles(kPid, 2100, 3000);
         QTRY_COMPARE(w->leftMax, 3000u);
+        QVERIFY(w->leftMin <= 3000u);
         w->ui->pbBearRCa->click();
         sim::unplug(kPid);
         replug();
