@@ -1,26 +1,38 @@
 // The window with the wheel failing, as the owner sees it: each first read
-// failing or pulled, every answer noise, each exchange of the three Saves
-// failing, pulls during calibrations, uploads and a download, a loose cable.
+// failing or pulled, each exchange of the three Saves failing, pulls during
+// calibrations, uploads and a download.
 // No message claims what did not reach the wheel, the window ends waiting or
 // connected, and what the wheel keeps is what it had or what a Save meant.
 // What each operation makes of a failed exchange: tests/core/core_ops.
-#include "faultutil.h"
 #include "httpsserver.h"
+#include "testutil.h"
 
 #include "firmware/updatecheck.h"
 
 #include <QCryptographicHash>
 #include <QNetworkProxy>
 
-#include <atomic>
-#include <random>
-#include <thread>
-
 namespace {
 
 constexpr uint16_t kPid = 0x2007;
 using Reads = std::vector<std::pair<int, int>>;
 enum Page { Paddles, Encoder, Colors };
+
+// A wheel its owner set up: every stored value differs from the factory's
+// and the window's defaults, so one written back unread shows.
+sim::WheelState ownersWheel(const std::string &name) {
+    sim::WheelState s = sim::factoryState(name);
+    s.paddleValue = 12345;
+    s.paddleLimits = {3900, 3800, 150, 120};
+    s.settings[0x04] = 150;
+    s.settings[0x0A] = 90;
+    s.settings[0x08] = 1;
+    s.settings[0x09] = name == "PQV7" ? 1 : 255;
+    for (size_t i = 0; i < s.ledTable.size(); ++i) s.ledTable[i] = uint8_t(i * 37 + 11);
+    s.extraColours = {17, 53, 86, 199, 4, 226};
+    s.shifterThresholds = {{3, 1203}, {5, 1205}};
+    return s;
+}
 
 // Answers every message box as it comes (Yes where it asks, otherwise OK)
 // and keeps each one's title and text.
@@ -35,9 +47,7 @@ public:
         m_timer.start(2);
     }
     QStringList said;
-    // A box that claims something reached the wheel, or one that says it did not.
-    bool success() const { return !said.filter(QRegularExpression("^Success|successfully")).isEmpty(); }
-    bool error() const { return !said.filter(QRegularExpression("^Error: ")).isEmpty(); }
+    bool claims(const char *pattern) const { return !said.filter(QRegularExpression(pattern)).isEmpty(); }
 
 private:
     std::unique_ptr<tu::ModalAnswerer> m_box = tu::answerBox(QMessageBox::Yes);
@@ -69,14 +79,15 @@ QString damaged(const sim::WheelState &before, const sim::WheelState &intended,
 }
 
 // The Read record requests of one fault-free connection of `name`, in order,
-// the first status poll included.
+// up to the first status poll's.
 Reads connectionReads(const char *name) {
     tu::resetBus();
     sim::plug(kPid, name);
     auto w = tu::makeWindow();
-    const bool up = QTest::qWaitFor(
-        [&] { return tu::connected(*w) && (w->timers.poll.interval() > 0 || !w->statusPolling); }, 5000);
-    QTest::qWait(20);  // posted work
+    const bool up = QTest::qWaitFor([&] {
+        const auto reads = tu::readRequests();
+        return tu::connected(*w) && (!w->statusPolling || (!reads.empty() && reads.back().first == 0x0F));
+    });
     return up ? tu::readRequests() : Reads();
 }
 
@@ -97,7 +108,7 @@ class FaultsTest : public QObject {
     void open(const char *name, const std::function<void()> &arm = {}) {
         tu::resetBus();
         sim::plug(kPid, name);
-        sim::setFlash(kPid, ft::ownersWheel(name));
+        sim::setFlash(kPid, ownersWheel(name));
         before = sim::flash(kPid);
         boxes = std::make_unique<BoxLog>();
         if (arm) arm();
@@ -114,8 +125,8 @@ class FaultsTest : public QObject {
         QTRY_COMPARE(sim::pendingFaults(), 0);
         if (!sim::isPlugged(kPid)) return replug();
         QTRY_VERIFY(linked() || tu::waiting(*w));
-        if (tu::waiting(*w)) w->onInit();
-        QTRY_VERIFY(linked());
+        if (tu::waiting(*w)) w->onInit();  // the retry, driven: no second one left pending
+        QVERIFY(linked());
     }
     // Back on the bus after a pull: the window shows what the wheel keeps.
     void replug() {
@@ -127,28 +138,92 @@ class FaultsTest : public QObject {
         const sim::WheelState now = sim::flash(kPid);
         QCOMPARE(w->ui->hsBite->statusTip(), QString::number(now.paddleValue));
         QCOMPARE(w->ui->cbClutch->isChecked(), now.settings.at(0x08) == 1);
-        QCOMPARE((std::array<quint32, 4>{w->rightMax, w->leftMax, w->rightMin, w->leftMin}),
-                 (std::array<quint32, 4>{now.paddleLimits[0], now.paddleLimits[1], now.paddleLimits[2],
-                                         now.paddleLimits[3]}));
+        QCOMPARE((std::array<uint16_t, 4>{uint16_t(w->rightMax), uint16_t(w->leftMax), uint16_t(w->rightMin),
+                                          uint16_t(w->leftMin)}),
+                 now.paddleLimits);
     }
     // The owner closes the window: no box, no thread or handle left behind,
     // nothing stored but what it had or what was `intended`.
     void closeAndCheck(const sim::WheelState &intended) {
+        if (QTest::currentTestFailed()) return;
         const int shown = boxes->said.size();
         if (w->isVisible()) w->ui->pbClose->click();
         QVERIFY(w->eventThread.isFinished() && !w->upgradeThread.isRunning());
         QTest::qWait(10);  // a late box would show now
         QVERIFY2(boxes->said.size() == shown, qPrintable(boxes->said.join(" | ")));
         w.reset();
-        QCOMPARE(sim::openHandles(), 0);
-        QCOMPARE(sim::closedHandleUses(), 0);
+        QCOMPARE(sim::openHandles() + sim::closedHandleUses(), 0);
         const QString lost = damaged(before, intended, sim::flash(kPid));
         QVERIFY2(lost.isEmpty(), qPrintable(lost));
     }
 
-    // The owner changes a page and presses its Save; returns what the wheel
-    // would keep had everything arrived.
-    sim::WheelState changeAndSave(Page page, const std::function<void()> &arm) {
+private slots:
+    void initTestCase() {
+        pqv7 = connectionReads("PQV7");
+        QVERIFY(pqv7.size() >= 10);
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        for (int i = 0; i < fw.size(); ++i) fw[i] = char(i * 29 + 3);
+        QVERIFY(makeCert(certs.path(), "server"));
+        QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
+        conf.addCaCertificates(QSslCertificate::fromPath(certs.filePath("server.pem")));
+        QSslConfiguration::setDefaultConfiguration(conf);
+        QVERIFY(server.start(certs.filePath("server.pem"), certs.filePath("server.key")));
+    }
+    void cleanup() {
+        server.release();
+        w.reset();
+        sim::clearFaults();
+    }
+
+    // Each read of the connection failing or pulled: the window ends
+    // connected, and closing it writes nothing back.
+    void firstReads_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("nth");
+        for (int nth = 1; nth <= int(pqv7.size()); ++nth) {
+            const auto [record, sub] = pqv7[size_t(nth - 1)];
+            QTest::addRow("fails at %d (%02x %02x)", nth, record, sub) << int(sim::Fault::Fail) << nth;
+            QTest::addRow("pulled at %d (%02x %02x)", nth, record, sub) << int(sim::Fault::Unplug) << nth;
+        }
+    }
+    void firstReads() {
+        QFETCH(int, fault);
+        QFETCH(int, nth);
+        open("PQV7", [&] { sim::injectFault(sim::Op::Get, nth, sim::Fault(fault)); });
+        settle();
+        closeAndCheck(before);
+    }
+
+    // Each Save with one exchange failing or pulled (paddles: the record,
+    // then each switch read and written; colours: the shifter width, the
+    // extra pair, the blocks, the store), and with none.
+    void save_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("op");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("nth");
+        const int S = int(sim::Op::Send), G = int(sim::Op::Get), W = int(sim::Op::Write);
+        const int none = -1, fail = int(sim::Fault::Fail), pull = int(sim::Fault::Unplug);
+        const std::array<int, 4> rows[] = {
+            {Paddles, S, none, 0}, {Paddles, S, fail, 1}, {Paddles, S, fail, 2}, {Paddles, S, fail, 3},
+            {Paddles, S, fail, 4}, {Paddles, S, fail, 5}, {Paddles, G, fail, 1}, {Paddles, G, fail, 2},
+            {Paddles, S, pull, 3}, {Encoder, S, none, 0}, {Encoder, S, fail, 1}, {Encoder, S, pull, 1},
+            {Colors, S, none, 0},  {Colors, S, fail, 1},  {Colors, S, fail, 2},  {Colors, S, fail, 3},
+            {Colors, W, fail, 2},  {Colors, W, pull, 3}};
+        const char *pages[] = {"paddles", "encoder", "colours"};
+        for (const auto &[page, op, fault, nth] : rows)
+            QTest::addRow("%s, op %d fault %d at %d", pages[page], op, fault, nth)
+                << page << op << fault << nth;
+    }
+    void save() {
+        QFETCH(int, page);
+        QFETCH(int, op);
+        QFETCH(int, fault);
+        QFETCH(int, nth);
+        open(page == Colors ? "M-ZEN" : "PQV7");
+        QTRY_VERIFY(tu::connected(*w));
+        w->timers.poll.stop();
         Ui::MainWindow &ui = *w->ui;
         sim::WheelState intended = before;
         QPushButton *save = ui.pbSaveEnc;
@@ -173,105 +248,18 @@ class FaultsTest : public QObject {
             intended.settings[0x0A] = 120;
             save = ui.pbSave;
         }
-        sim::clearLog();
-        arm();
+        if (fault >= 0) sim::injectFault(sim::Op(op), nth, sim::Fault(fault));
         save->click();
-        return intended;
-    }
-
-private slots:
-    void initTestCase() {
-        pqv7 = connectionReads("PQV7");
-        QVERIFY(pqv7.size() >= 10);
-        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
-        qputenv("TMPDIR", temp.path().toLocal8Bit());
-        for (int i = 0; i < fw.size(); ++i) fw[i] = char(i * 29 + 3);
-        QVERIFY(makeCert(certs.path(), "server"));
-        QSslConfiguration conf = QSslConfiguration::defaultConfiguration();
-        conf.addCaCertificates(QSslCertificate::fromPath(certs.filePath("server.pem")));
-        QSslConfiguration::setDefaultConfiguration(conf);
-        QVERIFY(server.start(certs.filePath("server.pem"), certs.filePath("server.key")));
-    }
-    void cleanup() {
-        server.release();
-        w.reset();
-        sim::clearFaults();
-    }
-
-    void firstReads_data() {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("nth");
-        for (int nth = 1; nth <= int(pqv7.size()); ++nth) {
-            const auto [record, sub] = pqv7[size_t(nth - 1)];
-            QTest::addRow("fails at %d (record %02x %02x)", nth, record, sub) << int(sim::Fault::Fail) << nth;
-            QTest::addRow("pulled at %d (record %02x %02x)", nth, record, sub)
-                << int(sim::Fault::Unplug) << nth;
-        }
-    }
-    void firstReads() {
-        QFETCH(int, fault);
-        QFETCH(int, nth);
-        open("PQV7", [&] { sim::injectFault(sim::Op::Get, nth, sim::Fault(fault)); });
-        settle();
-        if (!QTest::currentTestFailed()) closeAndCheck(before);
-    }
-
-    // The wheel names itself, then answers with noise: whatever the window
-    // makes of it, closing it must not write the noise back.
-    void noiseForEveryAnswer() {
-        open("PQV7", [] {
-            for (int nth = 2; nth <= 64; ++nth) sim::injectFault(sim::Op::Get, nth, sim::Fault::Garbage, nth);
-        });
-        QTRY_VERIFY(tu::connected(*w));
-        for (QPushButton *page : {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4}) page->click();
-        sim::clearFaults();
-        closeAndCheck(before);
-    }
-
-    // One row per exchange of each Save (a failed send, get or LED block)
-    // and one pulled; a row without a fault for each page.
-    void save_data() {
-        QTest::addColumn<int>("page");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("nth");
-        const int send = int(sim::Op::Send), fail = int(sim::Fault::Fail), pull = int(sim::Fault::Unplug);
-        QTest::newRow("paddles") << int(Paddles) << send << -1 << 0;
-        QTest::newRow("encoder") << int(Encoder) << send << -1 << 0;
-        QTest::newRow("colours") << int(Colors) << send << -1 << 0;
-        // Paddles: the record, then each switch read and written.
-        for (int n = 1; n <= 5; ++n)
-            QTest::addRow("paddles, send %d", n) << int(Paddles) << send << fail << n;
-        for (int n = 1; n <= 2; ++n)
-            QTest::addRow("paddles, get %d", n) << int(Paddles) << int(sim::Op::Get) << fail << n;
-        QTest::newRow("paddles, pulled at send 3") << int(Paddles) << send << pull << 3;
-        QTest::newRow("encoder, send") << int(Encoder) << send << fail << 1;
-        QTest::newRow("encoder, pulled") << int(Encoder) << send << pull << 1;
-        // Colours: the shifter width, the extra pair, four blocks, the store.
-        for (int n = 1; n <= 3; ++n) QTest::addRow("colours, send %d", n) << int(Colors) << send << fail << n;
-        QTest::newRow("colours, block 2") << int(Colors) << int(sim::Op::Write) << fail << 2;
-        QTest::newRow("colours, pulled at block 3") << int(Colors) << int(sim::Op::Write) << pull << 3;
-    }
-    void save() {
-        QFETCH(int, page);
-        QFETCH(int, op);
-        QFETCH(int, fault);
-        QFETCH(int, nth);
-        open(page == Colors ? "M-ZEN" : "PQV7");
-        QTRY_VERIFY(tu::connected(*w));
-        w->timers.poll.stop();
-        const sim::WheelState intended = changeAndSave(Page(page), [&] {
-            if (fault >= 0) sim::injectFault(sim::Op(op), nth, sim::Fault(fault));
-        });
         QTRY_COMPARE(boxes->said.size(), 1);
         QCOMPARE(sim::pendingFaults(), 0);
         // Success only when nothing failed; an error otherwise, even where
         // the live preview had sent the same colours before.
-        QVERIFY2(boxes->success() == (fault < 0) && boxes->error() == (fault >= 0),
+        QVERIFY2(boxes->claims("^Success|successfully") == (fault < 0) &&
+                     boxes->claims("^Error: ") == (fault >= 0),
                  qPrintable(boxes->said.join(" | ")));
         QVERIFY(fault >= 0 || damaged(intended, intended, sim::flash(kPid)).isEmpty());
         settle();
-        if (!QTest::currentTestFailed()) closeAndCheck(intended);
+        closeAndCheck(intended);
     }
 
     // A value the window holds from the wheel before, which this one never
@@ -282,21 +270,14 @@ private slots:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("second");
         QTest::addColumn<int>("unread");  // record << 8 | sub-index, not answered at connection
-        QTest::newRow("extra shifters, hidden") << "PQV7"
-                                                << ""
-                                                << "M-ZEN" << -1;
-        QTest::newRow("extra shifters, unread") << "PQV7"
-                                                << ""
-                                                << "ZORIX" << 0x0C09;
-        QTest::newRow("clutches, unread") << "M-ZEN"
-                                          << "clutches off"
-                                          << "NVA4" << 0x0C08;
-        QTest::newRow("paddle record, unread") << "M-ZEN"
-                                               << "bite point"
-                                               << "NVA4" << 0x0A00;
-        QTest::newRow("paddle record, unread, set here") << "M-ZEN"
-                                                         << "bite point here"
-                                                         << "PQV7" << 0x0A00;
+        const std::tuple<const char *, const char *, const char *, const char *, int> rows[] = {
+            {"extra shifters, hidden", "PQV7", "", "M-ZEN", -1},
+            {"extra shifters, unread", "PQV7", "", "ZORIX", 0x0C09},
+            {"clutches, unread", "M-ZEN", "clutches off", "NVA4", 0x0C08},
+            {"paddle record, unread", "M-ZEN", "bite point", "NVA4", 0x0A00},
+            {"paddle record, unread, set here", "M-ZEN", "bite point here", "PQV7", 0x0A00}};
+        for (const auto &[name, first, change, second, unread] : rows)
+            QTest::newRow(name) << QString(first) << QString(change) << QString(second) << unread;
     }
     void earlierWheelsValues() {
         QFETCH(QString, first);
@@ -312,7 +293,7 @@ private slots:
         sim::unplug(kPid);
         QTRY_VERIFY(tu::waiting(*w));
         sim::plug(kPid, second.toStdString());
-        sim::setFlash(kPid, ft::ownersWheel(second.toStdString()));
+        sim::setFlash(kPid, ownersWheel(second.toStdString()));
         before = sim::flash(kPid);
         for (size_t i = 0; i < reads.size(); ++i)
             if (reads[i] == std::make_pair(unread >> 8, unread & 0xFF))
@@ -325,7 +306,7 @@ private slots:
             w->ui->hsBite->setValue(7000);
             sim::injectFault(sim::Op::Get, 1, sim::Fault::Fail);
             w->ui->pbSaveP->click();
-            QTRY_VERIFY(boxes->error());
+            QTRY_VERIFY(boxes->claims("^Error: "));
             QCOMPARE(damaged(before, before, sim::flash(kPid)), QString());
             // A live change asks the wheel first, so it applies the owner's limits.
             w->ui->rbPadL->click();
@@ -347,6 +328,7 @@ private slots:
         w->onCalibrate();
         sim::setPaddles(kPid, 2100, 3000);
         QTRY_COMPARE(w->leftMax, 3000u);
+        QVERIFY(w->leftMin <= 3000u);
         w->ui->pbBearRCa->click();
         sim::unplug(kPid);
         replug();
@@ -386,21 +368,21 @@ private slots:
         w->ui->pbUpgrade->click();
         QTRY_COMPARE(boxes->said.size(), 1);
         QVERIFY(w->upgradeThread.wait(5000));
-        QVERIFY2(!boxes->success() && boxes->error(), qPrintable(boxes->said.join(" | ")));
+        QVERIFY2(!boxes->claims("^Success|successfully") && boxes->claims("^Error: "),
+                 qPrintable(boxes->said.join(" | ")));
         QCOMPARE(sim::firmwareUploads(kPid), 0);
         QVERIFY(w->ui->pgUpgrade->isHidden() && w->ui->pbAutoUpgrade->isEnabled());
         settle();
-        if (!QTest::currentTestFailed()) closeAndCheck(before);
+        closeAndCheck(before);
     }
 
-    // Pulled while the online update downloads: back before it ends, the
+    // Pulled while the online update downloads, back before it ends: the
     // update goes on as the user asked; another model back instead gets
-    // nothing and the user is told; still away, nothing is written or claimed.
+    // nothing and the user is told.
     void pulledDuringDownload_data() {
         QTest::addColumn<QString>("back");  // the wheel on the bus as the download ends
         QTest::newRow("the same wheel") << "M-ZEN";
         QTest::newRow("another model") << "NVA4";
-        QTest::newRow("none") << QString();
     }
     void pulledDuringDownload() {
         QFETCH(QString, back);
@@ -420,93 +402,20 @@ private slots:
 
         sim::unplug(kPid);
         QTRY_VERIFY(tu::waiting(*w));
-        if (!back.isEmpty()) {
-            sim::plug(kPid, back.toStdString());
-            before = sim::flash(kPid);
-            w->onInit();
-            QTRY_VERIFY(tu::connected(*w));
-        }
+        sim::plug(kPid, back.toStdString());
+        before = sim::flash(kPid);
+        w->onInit();
+        QTRY_VERIFY(tu::connected(*w));
         server.release();
-        if (back.isEmpty()) {
-            // Handed to an upload that finds no wheel.
-            QTRY_VERIFY(QFileInfo::exists(firmware::tempFirmwarePath()) && w->upgradeThread.isFinished());
-            replug();
-        } else {
-            QTRY_COMPARE_WITH_TIMEOUT(boxes->said.size(), 2, 5000);
-            QTRY_VERIFY(tu::connected(*w) && !QFileInfo::exists(firmware::tempFirmwarePath()));
-            QCOMPARE(boxes->said.last(), QString(back == "M-ZEN" ? "Notify: Firmware updated successfully."
-                                                                 : "Error: The wheel changed during the download. "
-                                                                   "The firmware was not updated."));
-        }
+        QTRY_COMPARE_WITH_TIMEOUT(boxes->said.size(), 2, 5000);
+        QTRY_VERIFY(tu::connected(*w) && !QFileInfo::exists(firmware::tempFirmwarePath()));
+        QCOMPARE(boxes->said.last(),
+                 QString(back == "M-ZEN" ? "Notify: Firmware updated successfully."
+                                         : "Error: The wheel changed during the download. "
+                                           "The firmware was not updated."));
         QCOMPARE(sim::firmwareImage(kPid), back == "M-ZEN" ? tu::Bytes(fw.begin(), fw.end()) : tu::Bytes());
         QTRY_VERIFY(w->ui->pgUpgrade->isHidden() && w->ui->pbAutoUpgrade->isEnabled());
-        if (!QTest::currentTestFailed()) closeAndCheck(before);
-    }
-
-    // A loose cable pulled and put back at random moments while the controls
-    // are used: every loss is noticed once, no retry is scheduled twice,
-    // every handle is closed exactly once.
-    void looseCable() {
-        constexpr int kCycles = 40;
-        open("M-ZEN");
-        QTRY_VERIFY(tu::connected(*w));
-        // Every run of onInit tries the wheel's product ID once: counting the
-        // tries counts the runs, whoever scheduled them.
-        const auto count = [](sim::Op op, bool failed) {
-            int n = 0;
-            for (const auto &e : sim::frameLog())
-                n += e.op == op && e.productId == kPid && (failed || e.result >= 0);
-            return n;
-        };
-        const int runsBefore = count(sim::Op::Open, true);
-        int losses = 0, retries = 0, driven = 0, retryWhileOpen = 0;
-        QObject counter;
-        connect(&w->eventThread, &TarnEvent::deviceDisconnect, &counter, [&] { ++losses; });
-        connect(&w->timers.retry, &QTimer::timeout, &counter, [&] { ++retries; });
-        // Rather than wait 3 s for the retry, run it as soon as the wheel is back.
-        QTimer retry;
-        connect(&retry, &QTimer::timeout, &counter, [&] {
-            if (!w->timers.retry.isActive()) return;
-            retryWhileOpen += device::Device::instance().isOpen();
-            if (sim::isPlugged(kPid)) {
-                ++driven;
-                w->onInit();
-            }
-        });
-        retry.start(3);
-
-        std::atomic<bool> stop{false};
-        std::atomic<int> cycles{0};
-        std::thread hands([&] {
-            std::mt19937 random(7);
-            for (int input = 0; !stop; input = int(random() % 64)) {
-                sim::press(kPid, input);
-                sim::setPaddles(kPid, uint16_t(random() % 4097), uint16_t(random() % 4097));
-                std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 1500));
-                sim::release(kPid, input);
-            }
-        });
-        std::thread cable([&] {
-            std::mt19937 random(8);
-            for (; cycles < kCycles; ++cycles) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(random() % 40));
-                sim::unplug(kPid);
-                std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
-                sim::plug(kPid, "M-ZEN");
-            }
-        });
-        QVERIFY(QTest::qWaitFor([&] { return cycles == kCycles; }, 60000));
-        cable.join();
-        QTRY_VERIFY(tu::connected(*w) && !w->timers.retry.isActive());
-        stop = true;
-        hands.join();
-        retry.stop();
-
-        QVERIFY(losses > kCycles / 2);
-        QCOMPARE(count(sim::Op::Open, true) - runsBefore, losses + retries + driven);
-        QCOMPARE(retryWhileOpen, 0);
         closeAndCheck(before);
-        QCOMPARE(count(sim::Op::Open, false), count(sim::Op::Close, false));
     }
 };
 
