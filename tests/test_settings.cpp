@@ -12,23 +12,16 @@ namespace {
 
 constexpr uint16_t kPid = 0x2007;
 
-struct Win : TestWindow {
-    using MainWindow::leftMax;
-    using MainWindow::leftMin;
-    using MainWindow::rightMin;
-    using MainWindow::timers;
-    using MainWindow::upgradeThread;
-};
-
 // A window connected to `name` (its flash changed by `change` first), once
 // the connection's first power poll, if any, has run.
-std::unique_ptr<Win> open(const char *name, const std::function<void(sim::WheelState &)> &change = {}) {
+std::unique_ptr<TestWindow> open(const char *name,
+                                 const std::function<void(sim::WheelState &)> &change = {}) {
     tu::resetBus();
     sim::plug(kPid, name);
     sim::WheelState s = sim::flash(kPid);
     if (change) change(s);
     sim::setFlash(kPid, s);
-    auto w = std::make_unique<Win>();
+    auto w = std::make_unique<TestWindow>();
     w->show();
     const auto ready = [&] {
         return tu::connected(*w) && (w->timers.poll.interval() == 10000 || !w->timers.poll.isActive());
@@ -83,7 +76,7 @@ class SettingsTest : public QObject {
 
     // MANUAL UPDATE for `path`: the box it showed (answered or not) once the
     // worker, if it started, has ended and every signal of it has arrived.
-    std::unique_ptr<tu::ModalAnswerer> upload(Win &w, const QString &path) {
+    std::unique_ptr<tu::ModalAnswerer> upload(TestWindow &w, const QString &path) {
         w.ui->lePath->setText(path);
         bool ended = false;
         QObject context;
@@ -165,7 +158,6 @@ private slots:
         sim::clearLog();
         QCOMPARE(clickAnswering(w->ui->pbSaveP), kSaved);
         QCOMPARE(tu::show(tu::commands()), tu::show({settingFrame(0x09, 1, 0xEF)}));
-        QCOMPARE(tu::readRequests(), (std::vector<std::pair<int, int>>{{0x0C, 0x09}, {0x0C, 0x08}}));
         w->ui->hsBite->setValue(7000);
         w->ui->hsTrigger->setValue(180);
         sim::clearLog();
@@ -204,9 +196,7 @@ private slots:
             button->click();
             QCOMPARE(button->text(), QStringLiteral("CALIBRATE"));
             if (!left)
-                QCOMPARE(tu::show(tu::commands()),
-                         tu::show({paddleFrame(5000, 0, {4096, 3900, 0, 200}),
-                                   paddleFrame(5000, 0xEF, {2500, 3900, 1500, 200})}));
+                QCOMPARE(sim::live(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 3900, 1500, 200}));
         }
         QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 2500, 1500, 1500}));
 
@@ -243,13 +233,10 @@ private slots:
         const std::pair<QPushButton *, int> buttons[] = {
             {w->ui->pbBearLCa, 3}, {w->ui->pbBearRCa, 5}, {w->ui->pbBearExLCa, 6}, {w->ui->pbBearExRCa, 7}};
         for (const auto &[button, sub] : buttons) {
-            sim::clearLog();
             button->click();
             QVERIFY(button->isChecked() && button->text().startsWith(QLatin1String("PRESS AND HOLD")));
             button->click();
             QVERIFY(!button->isChecked() && button->text() == QStringLiteral("CALIBRATE"));
-            QCOMPARE(tu::show(tu::commands()),
-                     tu::show({settingFrame(sub, 0, 0), settingFrame(sub, ~0u, 0xEF)}));
             QCOMPARE(sim::flash(kPid).shifterThresholds[uint8_t(sub)], 1000 + sub);
         }
         sim::unplug(kPid);  // the wheel never hears the start: no claim that it learns
