@@ -171,16 +171,14 @@ private slots:
     // Each button shows what its position holds, the pair what the Extra
     // colours record holds; the read leaves other buttons alone.
     void readingPaints() {
-        tu::resetBus();
-        sim::plug(kPid, "NVA4");
-        sim::WheelState s = sim::flash(kPid);
-        std::fill(s.ledTable.begin(), s.ledTable.end(), 0);
-        s.extraColours = {1, 2, 3, 4, 5, 6};
-        sim::setFlash(kPid, s);
-        auto w = tu::makeWindow();
+        auto w = tu::connectedWindow("NVA4", kPid, [](sim::WheelState &s) {
+            std::fill(s.ledTable.begin(), s.ledTable.end(), 0);
+            s.extraColours = {1, 2, 3, 4, 5, 6};
+        });
+        QVERIFY(w);
         for (int b = 0; b < leds::ButtonCount; ++b)
             setStyleColor(w->findChild<QWidget *>(leds::buttonName(leds::Button(b))), QColor(7, 7, 7));
-        QTRY_VERIFY(tu::connected(*w));
+        w->readLedTable();
         QCOMPARE(colorOf(*w, "pbT1"), QColor(0, 0, 0));
         QCOMPARE(colorOf(*w, "pbTR1"), QColor(7, 7, 7));
         QCOMPARE(colorOf(*w, "pbXL"), QColor(1, 2, 3));
@@ -231,16 +229,14 @@ private slots:
     }
     void unreadBlock() {
         QFETCH(bool, readsAgain);
-        tu::resetBus();
-        sim::plug(kPid, "M-ZEN");
-        sim::WheelState s = sim::flash(kPid);
-        for (size_t i = 0; i < s.ledTable.size(); ++i) s.ledTable[i] = uint8_t(i * 37 + 11);
-        s.extraColours = {17, 53, 86, 199, 4, 226};
-        sim::setFlash(kPid, s);
-        sim::injectFault(sim::Op::Get, 6, sim::Fault::Fail);  // identity, extra pair flag, blocks 0 to 3
-        auto w = tu::makeWindow();
-        QTRY_VERIFY(tu::connected(*w) && sim::pendingFaults() == 0);
-        QTRY_VERIFY(!w->ui->lbBatStatus->isHidden());  // the first power poll has run
+        sim::WheelState s;
+        auto w = tu::connectedWindow("M-ZEN", kPid, [&](sim::WheelState &stored) {
+            for (size_t i = 0; i < stored.ledTable.size(); ++i) stored.ledTable[i] = uint8_t(i * 37 + 11);
+            stored.extraColours = {17, 53, 86, 199, 4, 226};
+            s = stored;
+            sim::injectFault(sim::Op::Get, 6, sim::Fault::Fail);  // identity, extra pair flag, blocks 0 to 3
+        });
+        QVERIFY(w && sim::pendingFaults() == 0);
         for (int nth = 1; nth <= 2 && !readsAgain; ++nth)
             sim::injectFault(sim::Op::Get, nth, sim::Fault::Fail);
         w->ui->pbSetG->click();

@@ -71,8 +71,10 @@ std::unique_ptr<TestWindow> makeWindow();
 bool connected(TestWindow &w);
 // No wheel open, the waiting page shown and the retry pending.
 bool waiting(TestWindow &w);
-// Plugs `name` in at `pid`, makes a window and waits until it is connected.
-std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid = 0x2007);
+// Plugs `name` in at `pid`, its stored state changed by `change`, makes a
+// window and waits until it is connected.
+std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid = 0x2007,
+                                            const std::function<void(sim::WheelState &)> &change = {});
 
 // Answers the next modal dialog with a function of it. Records title, text
 // and icon of message boxes.
@@ -95,8 +97,6 @@ private:
 // Clicks the given standard button of the next message box (any other
 // dialog is rejected).
 std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which);
-// Presses a key in the next modal dialog (Escape, for example).
-std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key);
 
 // Keeps this program and those it starts away from the user's settings,
 // runtime folder (the single-instance guard's sockets) and temporary folder:
