@@ -40,18 +40,18 @@ void plug(const std::string &model) {
 // What `after` holds that `before` did not: "paddle 14251, setting 4=120, led 0=0f, extra 2=30".
 QString changes(const sim::WheelState &before, const sim::WheelState &after) {
     QStringList out;
-    auto byte = [](uint8_t b) { return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')); };
     if (after.paddleValue != before.paddleValue) out << QStringLiteral("paddle %1").arg(after.paddleValue);
     if (after.paddleLimits != before.paddleLimits) out << QStringLiteral("limits");
     for (const auto &[sub, value] : after.settings)
         if (!before.settings.count(sub) || before.settings.at(sub) != value)
             out << QStringLiteral("setting %1=%2").arg(sub).arg(value);
-    for (size_t i = 0; i < after.ledTable.size(); ++i)
-        if (after.ledTable[i] != before.ledTable[i])
-            out << QStringLiteral("led %1=%2").arg(i).arg(byte(after.ledTable[i]));
-    for (size_t i = 0; i < 6; ++i)
-        if (after.extraColours[i] != before.extraColours[i])
-            out << QStringLiteral("extra %1=%2").arg(i).arg(byte(after.extraColours[i]));
+    const auto bytes = [&](const char *name, const auto &was, const auto &is) {
+        for (size_t i = 0; i < is.size(); ++i)
+            if (is[i] != was[i])
+                out << QStringLiteral("%1 %2=%3").arg(name).arg(i).arg(int(is[i]), 2, 16, QChar('0'));
+    };
+    bytes("led", before.ledTable, after.ledTable);
+    bytes("extra", before.extraColours, after.extraColours);
     if (sim::firmwareUploads(kPid)) out << QStringLiteral("firmware %1").arg(sim::firmwareImage(kPid).size());
     return out.join(QStringLiteral(", "));
 }
@@ -137,6 +137,8 @@ private slots:
         QTest::newRow("future version") << "M-ZEN" << restore << "\"version\": 2" << 2 << "backup format 2" << "" << "";
         QTest::newRow("bite out of range in file") << "M-ZEN" << restore << "\"bite\": 100.5" << 2 << "\"bite\" is not" << "" << "";
         QTest::newRow("pulse out of range in file") << "M-ZEN" << restore << "\"encoder-pulse\": 250" << 2 << "\"encoder-pulse\" is not" << "" << "";
+        QTest::newRow("unknown field") << "M-ZEN" << restore << "\"bite\": 42.5, \"turbo\": 1" << 2 << "\"turbo\" is not a field" << "" << "";
+        QTest::newRow("binding of two encoders") << "M-ZEN" << restore << "\"encoder-binding\": {\"up\": 35, \"down\": 36}" << 2 << "not the two inputs of one encoder" << "" << "";
         QTest::newRow("colour edited") << "M-ZEN" << restore << "\"B1\": \"#123456\"" << 2 << "disagree" << "" << "";
         QTest::newRow("unknown model") << "M-ZEN" << restore << "\"model\": \"Z-9\"" << 2 << "does not know" << "" << "";
         QTest::newRow("model not the wheel's") << "M-ZEN" << restore << "\"model\": \"PQV7\"" << 2 << "does not know" << "" << "";
@@ -241,13 +243,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[]) {
-    tu::isolateSettings();
-    QCoreApplication app(argc, argv);
-    CtlTest test;
-    const int result = QTest::qExec(&test, argc, argv);
-    tu::resetBus();
-    return result;
-}
-
+ORVANE_TEST_MAIN(CtlTest)
 #include "test_ctl.moc"
