@@ -2,6 +2,7 @@
 // record live and stored, switches, pulse widths, calibrations, the Save
 // buttons and the silent store on close; firmware version, battery and
 // Bluetooth, clearing the flash, and a firmware upload from a file.
+#include "firmware/updatecheck.h"
 #include "testutil.h"
 
 #include <QElapsedTimer>
@@ -13,7 +14,7 @@ namespace {
 constexpr uint16_t kPid = 0x2007;
 
 // Write paddle record; limits rightMax, leftMax, rightMin, leftMin.
-tu::Bytes paddleFrame(int value, int store, std::array<uint16_t, 4> limits = {4096, 4096, 0, 0}) {
+tu::Bytes paddleFrame(int value, int store, std::array<uint16_t, 4> limits = {4000, 3900, 100, 200}) {
     tu::Bytes f = tu::frame({0x02, 0x0A, value & 0xFF, value >> 8, store});
     for (size_t i = 0; i < 4; ++i)
         std::tie(f[5 + 2 * i], f[6 + 2 * i]) = std::pair(limits[i] & 0xFF, limits[i] >> 8);
@@ -39,12 +40,6 @@ int powerReads() {
     return int(std::count_if(reads.begin(), reads.end(), [](auto r) { return r.first == 0x0F; }));
 }
 
-QByteArray image(int size) {
-    QByteArray data(size, '\0');
-    std::iota(data.begin(), data.end(), char(5));
-    return data;
-}
-
 }  // namespace
 
 class SettingsTest : public QObject {
@@ -52,9 +47,11 @@ class SettingsTest : public QObject {
 
     QTemporaryDir dir;  // in the temporary folder, like a user's own files there
 
-    QString file(const char *name, const QByteArray &data) {
+    QString file(const char *name, int size) {
+        QByteArray data(size, '\0');
+        std::iota(data.begin(), data.end(), char(5));
         QFile f(dir.filePath(QLatin1String(name)));
-        return f.open(QIODevice::WriteOnly) && f.write(data) == data.size() ? f.fileName() : QString();
+        return f.open(QIODevice::WriteOnly) && f.write(data) == size ? f.fileName() : QString();
     }
 
     // MANUAL UPDATE for `path`: the box it showed (answered or not) once the
@@ -72,11 +69,30 @@ class SettingsTest : public QObject {
 private slots:
     void cleanup() { tu::resetBus(); }
 
-    // Mode clicks and slider releases apply; keys only move the label. The
-    // close path stores the bite point, without a box.
-    void liveWrites() {
+    // What the wheel holds shows as it connects; a pulse width it holds none
+    // of (negative) keeps the slider. Then mode clicks and slider releases
+    // apply, with the limits read; keys only move the label. The close path
+    // stores the bite point, without a box.
+    void readAndLiveWrites() {
         auto w = tu::connectedWindow("M-ZEN");
-        QVERIFY(w && w->ui->rbPadL->isChecked());
+        QVERIFY(w);
+        const std::tuple<uint16_t, QRadioButton *, int, int, int> rows[] = {
+            {10000, w->ui->rbPadL, 10000, 250, 240},
+            {20002, w->ui->rbPadNo, 5000, -5, 240},
+            {10001, w->ui->rbPadR, 0, 20, 40},
+            {5000, w->ui->rbPadL, 5000, 100, 100}};
+        for (const auto &[value, mode, bite, pulse, slider] : rows) {
+            sim::WheelState s = sim::flash(kPid);
+            std::tie(s.paddleValue, s.paddleLimits, s.settings[4]) =
+                std::tuple(value, std::array<uint16_t, 4>{4000, 3900, 100, 200}, pulse);
+            sim::setFlash(kPid, s);
+            w->onInit();
+            QTRY_VERIFY(tu::connected(*w) && mode->isChecked());
+            QCOMPARE(w->ui->hsBite->value(), bite);
+            QCOMPARE(w->ui->hsBite->statusTip(), QString::number(value));
+            QCOMPARE(w->ui->hsTrigger->value(), slider);
+            QCOMPARE(w->ui->hsTrigger->statusTip(), QString::number(slider));
+        }
         sim::clearLog();
         w->ui->rbPadR->click();
         w->ui->hsBite->setValue(1234);
@@ -106,32 +122,6 @@ private slots:
         QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(13001));
     }
 
-    // What the wheel holds shows as it connects; a pulse width it holds none
-    // of (negative) keeps the slider. The limits go out with the next record.
-    void readBack() {
-        auto w = tu::connectedWindow("M-ZEN");
-        QVERIFY(w);
-        const std::tuple<uint16_t, QRadioButton *, int, int, int> rows[] = {
-            {10000, w->ui->rbPadL, 10000, 250, 240},
-            {20002, w->ui->rbPadNo, 5000, -5, 240},
-            {10001, w->ui->rbPadR, 0, 20, 40}};
-        for (const auto &[value, mode, bite, pulse, slider] : rows) {
-            sim::WheelState s = sim::flash(kPid);
-            std::tie(s.paddleValue, s.paddleLimits, s.settings[4]) =
-                std::tuple(value, std::array<uint16_t, 4>{4000, 3900, 100, 200}, pulse);
-            sim::setFlash(kPid, s);
-            w->onInit();
-            QTRY_VERIFY(tu::connected(*w) && mode->isChecked());
-            QCOMPARE(w->ui->hsBite->value(), bite);
-            QCOMPARE(w->ui->hsBite->statusTip(), QString::number(value));
-            QCOMPARE(w->ui->hsTrigger->value(), slider);
-            QCOMPARE(w->ui->hsTrigger->statusTip(), QString::number(slider));
-        }
-        sim::clearLog();
-        emit w->ui->hsBite->sliderReleased();
-        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(10001, 0, {4000, 3900, 100, 200})}));
-    }
-
     // Save writes what differs from what the wheel keeps, and remembers only
     // what the wheel took; with no wheel it never says saved.
     void save() {
@@ -146,7 +136,8 @@ private slots:
         sim::clearLog();
         for (QPushButton *save : {w->ui->pbSaveP, w->ui->pbSaveEnc, w->ui->pbSaveEnc})
             QCOMPARE(clickAnswering(save), kSaved);
-        QCOMPARE(tu::show(tu::commands()), tu::show({paddleFrame(7000, 0xEF), settingFrame(4, 180, 0xEF)}));
+        QCOMPARE(tu::show(tu::commands()),
+                 tu::show({paddleFrame(7000, 0xEF, {4096, 4096, 0, 0}), settingFrame(4, 180, 0xEF)}));
 
         w->ui->hsBite->setValue(6000);
         w->ui->hsTrigger->setValue(200);
@@ -201,9 +192,8 @@ private slots:
             w->onCalibrate();
             sim::setPaddles(kPid, 1000, 1000);
             QTRY_COMPARE(w->ui->pgAdcR->value(), 1000);
-            QCOMPARE(
-                clickAnswering(button),
-                QStringLiteral("Error/Calibration not stored. Press the paddle fully while calibrating."));
+            QCOMPARE(clickAnswering(button), QStringLiteral("Error/Calibration not stored. Press the paddle "
+                                                            "fully while calibrating."));
             QCOMPARE(sim::live(kPid).paddleLimits, sim::flash(kPid).paddleLimits);
         }
         QCOMPARE(sim::flash(kPid).paddleLimits, (std::array<uint16_t, 4>{2500, 4096, 1500, 0}));
@@ -218,7 +208,8 @@ private slots:
             QCOMPARE(sim::flash(kPid).shifterThresholds[uint8_t(sub)], 1000 + sub);
         }
 
-        // No wheel to learn from, whether the window knows yet or not: the buttons stay idle.
+        // No wheel to learn from, whether the window knows yet or not: the buttons
+        // stay idle.
         sim::unplug(kPid);
         w->ui->pbBearRCa->click();
         QVERIFY(!w->ui->pbBearRCa->isChecked() && w->ui->pbBearRCa->text() == QStringLiteral("CALIBRATE"));
@@ -236,8 +227,8 @@ private slots:
         auto w = tu::connectedWindow("M-ZEN", kPid,
                                      [](sim::WheelState &s) { s.firmwareVersion = "\t<b>x</b>::"; });
         QVERIFY(w && !w->ui->lbVersion->isHidden());
-        QCOMPARE(w->ui->lbVersion->text(), QString("Firmware Version:\t<b>x</b>:"));  // never as markup
-        QCOMPARE(w->ui->lbVersion->textFormat(), Qt::PlainText);
+        QCOMPARE(w->ui->lbVersion->text(), QString("Firmware Version:\t<b>x</b>:"));
+        QCOMPARE(w->ui->lbVersion->textFormat(), Qt::PlainText);  // never as markup
         QCOMPARE(powerReads(), 1);
         const std::tuple<int, int, int, const char *, bool, bool> rows[] = {
             {1, 40, 3900, "USB", false, false}, {0, 40, 4300, "USB", true, false},
@@ -301,19 +292,18 @@ private slots:
     }
 
     // While the worker runs: no second upload, no update check, no closing.
-    // Then the image, of the largest size, has gone out, the page is reset, the user's file stays,
+    // Then the image has gone out, the page is reset, the user's file stays,
     // and the rebooted wheel is found again 3 s after the box.
     void uploadFromAFile() {
         auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
         w->upgradeThread.finishStepMs = 150;
         w->timers.retry.setInterval(60000);  // only the retry the box starts may reconnect
-        const QByteArray largest = image(int(device::kMaxFirmwareSize));
-        const QString path = file("largest.bin", largest);
+        const QString path = file("fw17.bin", 17);
         sim::clearLog();
         w->ui->lePath->setText(path);
         w->ui->pbUpgrade->click();
-        w->ui->lePath->setText(file("second.bin", image(32)));
+        w->ui->lePath->setText(file("second.bin", 32));
         const std::function<void()> acts[] = {[&] { w->ui->pbUpgrade->click(); },
                                               [&] { w->ui->pbAutoUpgrade->click(); }, [&] { w->close(); },
                                               [&] { w->ui->pbClose->click(); }};
@@ -322,24 +312,29 @@ private slots:
             auto box = tu::answerBox(QMessageBox::Ok);
             act();
             QTRY_VERIFY(box->answered());
-            QCOMPARE(box->text(),
-                     QString("A firmware update is in progress. Please wait until it has finished."));
+            QCOMPARE(box->text(), QString("A firmware update is in progress. Please "
+                                          "wait until it has finished."));
         }
         auto done = tu::answerBox(QMessageBox::Ok);
         QTRY_VERIFY_WITH_TIMEOUT(done->answered() && w->upgradeThread.isFinished(), 5000);
         QElapsedTimer sinceBox;
         sinceBox.start();
         QCOMPARE(done->title() + '/' + done->text(), QString("Notify/Firmware updated successfully."));
-        QVERIFY(tu::hex(sim::firmwareImage(kPid)) == largest.toHex(' '));  // frames: core_ops
-        QVERIFY(w->isVisible() && QFile::exists(path) && w->ui->pgUpgrade->isHidden() &&
-                w->ui->lbUpgrade->isHidden());
+        QFile kept(path);  // the user's file stays, and is what the wheel got
+                           // (frames: core_ops)
+        QVERIFY(kept.open(QIODevice::ReadOnly) &&
+                tu::hex(sim::firmwareImage(kPid)) == kept.readAll().toHex(' '));
+        QVERIFY(w->isVisible() && w->ui->pgUpgrade->isHidden() && w->ui->lbUpgrade->isHidden());
         QTRY_VERIFY(tu::waiting(*w));
         QTRY_VERIFY_WITH_TIMEOUT(tu::connected(*w), 6000);
         QVERIFY(sinceBox.elapsed() >= 2500);
 
         // Refused with a box, or (a file gone) ended silently: nothing sent.
+        // An image of the largest size is none of them.
+        QCOMPARE(firmware::classifyUploadPath(path, qint64(device::kMaxFirmwareSize)),
+                 firmware::UploadPath::Image);
         sim::clearLog();
-        for (const QString &bad : {file("big.bin", image(229377)), file("fw.BIN", image(16))}) {
+        for (const QString &bad : {file("big.bin", 229377), file("fw.BIN", 16)}) {
             auto refused = upload(*w, bad);
             QVERIFY(refused && QFile::exists(bad));
             QCOMPARE(refused->title() + '/' + refused->text(), QString("Error/Not a valid firmware."));
