@@ -116,7 +116,6 @@ private slots:
         // clang-format off
         const QString upToDate = "Your firmware is already up to date.";
         QTest::newRow("same minute") << QByteArray() << versionJson("Mar 7 2024,15:20", "") << 0 << upToDate;
-        QTest::newRow("older") << QByteArray() << versionJson("Mar 7 2024,15:19", "") << 0 << upToDate;
         QTest::newRow("newer, declined") << QByteArray() << newer << 0 << "A new firmware is available, update now?";
         QTest::newRow("wheel's text without tab") << QByteArray("Mar 7 2024,15:20") << newer << 0 << "No valid device.";
         QTest::newRow("server date unreadable") << QByteArray() << versionJson("2024-03-08", "") << 0 << "No valid device.";
