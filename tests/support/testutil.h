@@ -29,18 +29,14 @@
 class TestWindow : public MainWindow {
 public:
     using MainWindow::MainWindow;
-    using MainWindow::ui, MainWindow::dragOrigin, MainWindow::eventThread, MainWindow::upgradeThread,
-        MainWindow::localServer, MainWindow::leftMin, MainWindow::rightMin, MainWindow::leftMax,
-        MainWindow::rightMax, MainWindow::deviceName, MainWindow::updateFolder, MainWindow::productId,
-        MainWindow::encoderBindState, MainWindow::encoderUpInput, MainWindow::encoderDownInput,
-        MainWindow::statusPolling, MainWindow::trayIcon, MainWindow::releasedInputs, MainWindow::timers;
-    using MainWindow::mousePressEvent, MainWindow::mouseMoveEvent, MainWindow::mouseReleaseEvent,
-        MainWindow::onClose, MainWindow::onMinimize, MainWindow::onTrayActivated, MainWindow::onInit,
+    using MainWindow::ui, MainWindow::eventThread, MainWindow::upgradeThread, MainWindow::localServer,
+        MainWindow::leftMin, MainWindow::rightMin, MainWindow::leftMax, MainWindow::rightMax,
+        MainWindow::updateFolder, MainWindow::productId, MainWindow::statusPolling, MainWindow::trayIcon,
+        MainWindow::timers;
+    using MainWindow::onMinimize, MainWindow::onTrayActivated, MainWindow::onInit,
         MainWindow::onJoystickEvent, MainWindow::onDeviceUpdate, MainWindow::onCalibrate,
-        MainWindow::onUpgrade;
-    using MainWindow::enterWaitingState, MainWindow::applyModelProfile, MainWindow::readPaddleRecord,
-        MainWindow::readEncoderPulseWidth, MainWindow::readShifterPulseWidth, MainWindow::readFirmwareVersion,
-        MainWindow::readLedTable, MainWindow::writeLedTable;
+        MainWindow::onUpgrade, MainWindow::enterWaitingState, MainWindow::readPaddleRecord,
+        MainWindow::readEncoderPulseWidth, MainWindow::readFirmwareVersion, MainWindow::readLedTable;
 
     QWidget *widget(const char *name) const { return findChild<QWidget *>(QLatin1String(name)); }
     QPushButton *button(const char *name) const { return findChild<QPushButton *>(QLatin1String(name)); }
