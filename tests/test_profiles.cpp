@@ -171,9 +171,6 @@ private slots:
             s.extraColours = {1, 2, 3, 4, 5, 6};
         });
         QVERIFY(w);
-        for (int b = 0; b < leds::ButtonCount; ++b)
-            setStyleColor(w->findChild<QWidget *>(leds::buttonName(leds::Button(b))), QColor(7, 7, 7));
-        w->readLedTable();
         QCOMPARE(colorOf(*w, "pbB1"), QColor(0, 0, 0));
         QCOMPARE(colorOf(*w, "pbXL"), QColor(1, 2, 3));
         QCOMPARE(colorOf(*w, "pbXR"), QColor(4, 5, 6));
