@@ -89,10 +89,8 @@ private slots:
         auto question = tu::answerBox(QMessageBox::Yes);
         w->ui->pbAutoUpgrade->click();
         QTRY_VERIFY(question->answered());
-        QCOMPARE(question->text(), QString("A new firmware is available, update now?"));
         auto done = tu::answerBox(QMessageBox::Ok);
         QTRY_VERIFY_WITH_TIMEOUT(done->answered(), 5000);
-        QCOMPARE(done->text(), QString("Firmware updated successfully."));
 
         QCOMPARE(server.requests, QList<QByteArray>({"/upgrade/mzen/version.json", "/upgrade/mzen/fw.bin"}));
         QCOMPARE(sim::firmwareImage(kPid), tu::Bytes(fw.begin(), fw.end()));
