@@ -61,12 +61,22 @@ bool waiting(TestWindow &w) {
            w.ui->stackedWidget->currentIndex() == 4 && w.timers.retry.isActive();
 }
 
-std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid) {
+std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid,
+                                            const std::function<void(sim::WheelState &)> &change) {
     resetBus();
     sim::plug(pid, name);
+    if (change) {
+        sim::WheelState s = sim::flash(pid);
+        change(s);
+        sim::setFlash(pid, s);
+    }
     auto w = makeWindow();
-    if (!QTest::qWaitFor([&] { return connected(*w); }, 5000)) return nullptr;
-    QTest::qWait(0);  // let the posted page click and status poll run
+    // Once the first power poll, if any, has run and the posted page click too.
+    const auto ready = [&] {
+        return connected(*w) && (w->timers.poll.interval() == 10000 || !w->timers.poll.isActive());
+    };
+    if (!QTest::qWaitFor(ready, 5000)) return nullptr;
+    QTest::qWait(0);
     return w;
 }
 
@@ -91,10 +101,6 @@ std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which) {
         if (QAbstractButton *b = box ? box->button(which) : nullptr) b->click();
         else if (auto *dialog = qobject_cast<QDialog *>(modal)) dialog->reject();
     });
-}
-
-std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key) {
-    return std::make_unique<ModalAnswerer>([key](QWidget *modal) { QTest::keyClick(modal, key); });
 }
 
 void isolateSettings() {

@@ -29,18 +29,14 @@
 class TestWindow : public MainWindow {
 public:
     using MainWindow::MainWindow;
-    using MainWindow::ui, MainWindow::dragOrigin, MainWindow::eventThread, MainWindow::upgradeThread,
-        MainWindow::localServer, MainWindow::leftMin, MainWindow::rightMin, MainWindow::leftMax,
-        MainWindow::rightMax, MainWindow::deviceName, MainWindow::updateFolder, MainWindow::productId,
-        MainWindow::encoderBindState, MainWindow::encoderUpInput, MainWindow::encoderDownInput,
-        MainWindow::statusPolling, MainWindow::trayIcon, MainWindow::releasedInputs, MainWindow::timers;
-    using MainWindow::mousePressEvent, MainWindow::mouseMoveEvent, MainWindow::mouseReleaseEvent,
-        MainWindow::onClose, MainWindow::onMinimize, MainWindow::onTrayActivated, MainWindow::onInit,
+    using MainWindow::ui, MainWindow::eventThread, MainWindow::upgradeThread, MainWindow::localServer,
+        MainWindow::leftMin, MainWindow::rightMin, MainWindow::leftMax, MainWindow::rightMax,
+        MainWindow::updateFolder, MainWindow::productId, MainWindow::statusPolling, MainWindow::trayIcon,
+        MainWindow::timers;
+    using MainWindow::onMinimize, MainWindow::onTrayActivated, MainWindow::onInit,
         MainWindow::onJoystickEvent, MainWindow::onDeviceUpdate, MainWindow::onCalibrate,
-        MainWindow::onUpgrade;
-    using MainWindow::enterWaitingState, MainWindow::applyModelProfile, MainWindow::readPaddleRecord,
-        MainWindow::readEncoderPulseWidth, MainWindow::readShifterPulseWidth, MainWindow::readFirmwareVersion,
-        MainWindow::readLedTable, MainWindow::writeLedTable;
+        MainWindow::onUpgrade, MainWindow::enterWaitingState, MainWindow::readPaddleRecord,
+        MainWindow::readEncoderPulseWidth, MainWindow::readFirmwareVersion, MainWindow::readLedTable;
 
     QWidget *widget(const char *name) const { return findChild<QWidget *>(QLatin1String(name)); }
     QPushButton *button(const char *name) const { return findChild<QPushButton *>(QLatin1String(name)); }
@@ -71,8 +67,10 @@ std::unique_ptr<TestWindow> makeWindow();
 bool connected(TestWindow &w);
 // No wheel open, the waiting page shown and the retry pending.
 bool waiting(TestWindow &w);
-// Plugs `name` in at `pid`, makes a window and waits until it is connected.
-std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid = 0x2007);
+// Plugs `name` in at `pid`, its stored state changed by `change`, makes a
+// window and waits until it is connected.
+std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid = 0x2007,
+                                            const std::function<void(sim::WheelState &)> &change = {});
 
 // Answers the next modal dialog with a function of it. Records title, text
 // and icon of message boxes.
@@ -95,8 +93,6 @@ private:
 // Clicks the given standard button of the next message box (any other
 // dialog is rejected).
 std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which);
-// Presses a key in the next modal dialog (Escape, for example).
-std::unique_ptr<ModalAnswerer> pressKeyInBox(Qt::Key key);
 
 // Keeps this program and those it starts away from the user's settings,
 // runtime folder (the single-instance guard's sockets) and temporary folder:
