@@ -34,26 +34,6 @@ sim::WheelState ownersWheel(const std::string &name) {
     return s;
 }
 
-// Answers every message box as it comes (Yes where it asks, otherwise OK)
-// and keeps each one's title and text.
-class BoxLog : public QObject {
-public:
-    BoxLog() {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (!m_box->answered()) return;
-            said << m_box->title() + ": " + m_box->text();
-            m_box = tu::answerBox(QMessageBox::Yes);
-        });
-        m_timer.start(2);
-    }
-    QStringList said;
-    bool claims(const char *pattern) const { return !said.filter(QRegularExpression(pattern)).isEmpty(); }
-
-private:
-    std::unique_ptr<tu::ModalAnswerer> m_box = tu::answerBox(QMessageBox::Yes);
-    QTimer m_timer;
-};
-
 // Fields of `after` that are neither what the wheel had nor what a store
 // meant to put there: lost or corrupted data. Empty when all is well.
 QString damaged(const sim::WheelState &before, const sim::WheelState &intended,
@@ -100,7 +80,7 @@ class FaultsTest : public QObject {
     HttpsServer server;
     QByteArray fw = QByteArray(1600, '\0');
     Reads pqv7;  // what a PQV7 reads as it connects
-    std::unique_ptr<BoxLog> boxes;
+    std::unique_ptr<tu::BoxLog> boxes;
     std::unique_ptr<TestWindow> w;
     sim::WheelState before;
 
@@ -110,7 +90,7 @@ class FaultsTest : public QObject {
         sim::plug(kPid, name);
         sim::setFlash(kPid, ownersWheel(name));
         before = sim::flash(kPid);
-        boxes = std::make_unique<BoxLog>();
+        boxes = std::make_unique<tu::BoxLog>();
         if (arm) arm();
         w = tu::makeWindow();
     }

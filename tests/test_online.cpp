@@ -86,11 +86,10 @@ private slots:
         serve(versionJson("Mar 7 2024,15:21", md5(fw).toUpper()));
 
         w->timers.retry.setInterval(100);  // back as soon as the wheel has rebooted
-        auto question = tu::answerBox(QMessageBox::Yes);
+        tu::BoxLog boxes;                  // the question, answered Yes, and the end
         w->ui->pbAutoUpgrade->click();
-        QTRY_VERIFY(question->answered());
-        auto done = tu::answerBox(QMessageBox::Ok);
-        QTRY_VERIFY_WITH_TIMEOUT(done->answered(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.said.size(), 2, 5000);
+        QCOMPARE(boxes.said.last(), QString("Notify: Firmware updated successfully."));
 
         QCOMPARE(server.requests, QList<QByteArray>({"/upgrade/mzen/version.json", "/upgrade/mzen/fw.bin"}));
         QCOMPARE(sim::firmwareImage(kPid), tu::Bytes(fw.begin(), fw.end()));

@@ -103,6 +103,15 @@ std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which) {
     });
 }
 
+BoxLog::BoxLog() {
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (!m_box->answered()) return;
+        said << m_box->title() + ": " + m_box->text();
+        m_box = answerBox(QMessageBox::Yes);
+    });
+    m_timer.start(2);
+}
+
 void isolateSettings() {
     static QTemporaryDir dir;  // mode 0700, as a runtime folder must be
     qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());

@@ -94,6 +94,20 @@ private:
 // dialog is rejected).
 std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which);
 
+// Answers every message box as it comes (Yes where it asks, otherwise OK)
+// and keeps each one's "title: text". Its own timer arms the next answer, so
+// a box that opens inside the wait for the one before is answered too.
+class BoxLog : public QObject {
+public:
+    BoxLog();
+    QStringList said;
+    bool claims(const char *pattern) const { return !said.filter(QRegularExpression(pattern)).isEmpty(); }
+
+private:
+    std::unique_ptr<ModalAnswerer> m_box = answerBox(QMessageBox::Yes);
+    QTimer m_timer;
+};
+
 // Keeps this program and those it starts away from the user's settings,
 // runtime folder (the single-instance guard's sockets) and temporary folder:
 // all in one scratch folder, removed at exit. Call before the application.
