@@ -111,6 +111,7 @@ private slots:
         // Everything but the colours goes to a wheel of another model.
         QTest::newRow("another model's file") << "KSTAR2" << restore << "" << 0 << "LED colours: the file comes from a wheel of the model M-ZEN" << "paddle 4250, limits, setting 4=120, setting 8=255, setting 10=60" << "paddle 4250, limits, setting 4=120, setting 8=255, setting 10=60";
         QTest::newRow("restore") << "M-ZEN" << restore << "" << 0 << "reads every value back" << "?" << "all";
+        QTest::newRow("the pair's flag the wheel's") << "M-ZEN" << QStringList{"restore", "--dry-run", "backup.json"} << "pair unflagged" << 0 << "LED XL" << "" << "";
         QTest::newRow("restore refused") << "M-ZEN" << restore << "refuse" << 1 << "did not take every write" << "?" << "?";
 
         // Every value is checked before anything is sent.
@@ -161,6 +162,7 @@ private slots:
             backedUp.settings[device::SetEncoderPulse] = 120;
             backedUp.settings[device::SetShifterPulse] = 60;
             backedUp.settings[device::SetClutchEnabled] = 255;
+            backedUp.extraPresent = input != QLatin1String("pair unflagged");
             sim::setFlash(kPid, backedUp);
             settings::saveBinding(QStringLiteral("M-ZEN"), {});
             QCOMPARE(ctlRun({"backup", path}).code, 0);
