@@ -45,11 +45,7 @@ bool reconnect(TestWindow &w, const char *name, const std::function<void(sim::Wh
 QColor colorOf(TestWindow &w, const char *name) { return styleColor(w.findChild<QWidget *>(name), 0); }
 
 // Presses Save and answers its box: "title: text".
-QString pressSave(TestWindow &w) {
-    auto box = tu::answerBox(QMessageBox::Ok);
-    w.ui->pbSave->click();
-    return box->title() + QLatin1String(": ") + box->text();
-}
+QString pressSave(TestWindow &w) { return tu::clickAnswering(w.ui->pbSave); }
 const QString kSaved = QStringLiteral("Success: LED colors and shifter value saved.");
 const QString kNotSaved = QStringLiteral("Error: Can not save setting.");
 

@@ -1,11 +1,13 @@
 // The paddles and device pages against the simulated wheel: the paddle
 // record live and stored, switches, pulse widths, calibrations, the Save
 // buttons and the silent store on close; firmware version, battery and
-// Bluetooth, clearing the flash, and a firmware upload from a file.
+// Bluetooth, clearing the flash, a firmware upload from a file, and backing
+// up and restoring the settings, every dialog answered as a user would.
 #include "firmware/updatecheck.h"
 #include "testutil.h"
 
 #include <QElapsedTimer>
+#include <QFileDialog>
 
 #include <numeric>
 
@@ -14,30 +16,31 @@ namespace {
 constexpr uint16_t kPid = 0x2007;
 
 // Write paddle record; limits rightMax, leftMax, rightMin, leftMin.
-tu::Bytes paddleFrame(int value, int store, std::array<uint16_t, 4> limits = {4000, 3900, 100, 200}) {
-    tu::Bytes f = tu::frame({0x02, 0x0A, value & 0xFF, value >> 8, store});
-    for (size_t i = 0; i < 4; ++i)
-        std::tie(f[5 + 2 * i], f[6 + 2 * i]) = std::pair(limits[i] & 0xFF, limits[i] >> 8);
-    return f;
+tu::Bytes paddleFrame(int value, bool store, std::array<uint16_t, 4> l = {4000, 3900, 100, 200}) {
+    const device::Frame f = device::writePaddleFrame(uint16_t(value), store, l[0], l[1], l[2], l[3]);
+    return {f.begin(), f.end()};
 }
-
-tu::Bytes settingFrame(int sub, uint32_t v, int store) {
-    return tu::frame(
-        {2, 0x0C, sub, int(v & 0xFF), int(v >> 8 & 0xFF), int(v >> 16 & 0xFF), int(v >> 24), store});
+tu::Bytes settingFrame(int sub, int32_t v, bool store) {
+    const device::Frame f = device::writeSettingFrame(uint8_t(sub), v, store);
+    return {f.begin(), f.end()};
 }
-
-// Clicks `button` and answers the box it shows: "title/text".
-QString clickAnswering(QAbstractButton *button) {
-    auto box = tu::answerBox(QMessageBox::Ok);
-    button->click();
-    return box->title() + '/' + box->text();
-}
-const QString kSaved = QStringLiteral("Success/Setting saved.");
-const QString kNotSaved = QStringLiteral("Error/Can not save setting.");
+using tu::clickAnswering;
+const QString kSaved = QStringLiteral("Success: Setting saved.");
+const QString kNotSaved = QStringLiteral("Error: Can not save setting.");
 
 int powerReads() {
     const auto reads = tu::readRequests();
     return int(std::count_if(reads.begin(), reads.end(), [](auto r) { return r.first == 0x0F; }));
+}
+
+// A file dialog's answer: `path`, after keeping the file it offered.
+tu::ModalAnswerer::Answer pick(const QString &path, QString *offered = nullptr) {
+    return [=](QWidget *modal) {
+        auto *files = qobject_cast<QFileDialog *>(modal);
+        if (offered) *offered = files->selectedFiles().value(0);
+        files->selectFile(path);
+        QMetaObject::invokeMethod(files, "accept");
+    };
 }
 
 }  // namespace
@@ -67,6 +70,7 @@ class SettingsTest : public QObject {
     }
 
 private slots:
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
     void cleanup() { tu::resetBus(); }
 
     // What the wheel holds shows as it connects; a pulse width it holds none
@@ -108,9 +112,9 @@ private slots:
         emit w->ui->hsShifter->sliderReleased();
         QCOMPARE(w->ui->lbBite->text(), QStringLiteral("0.12%"));
         QCOMPARE(tu::show(tu::commands()),
-                 tu::show({paddleFrame(15001, 0), paddleFrame(11235, 0), paddleFrame(65535, 0),
-                           paddleFrame(65535, 0), paddleFrame(12, 0), settingFrame(4, 180, 0),
-                           settingFrame(0x0A, 60, 0)}));
+                 tu::show({paddleFrame(15001, false), paddleFrame(11235, false), paddleFrame(65535, false),
+                           paddleFrame(65535, false), paddleFrame(12, false), settingFrame(4, 180, false),
+                           settingFrame(0x0A, 60, false)}));
         QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
 
         // Closing stores what differs, silently.
@@ -130,14 +134,14 @@ private slots:
         w->ui->cbShifter->click();
         sim::clearLog();
         QCOMPARE(clickAnswering(w->ui->pbSaveP), kSaved);
-        QCOMPARE(tu::show(tu::commands()), tu::show({settingFrame(0x09, 1, 0xEF)}));
+        QCOMPARE(tu::show(tu::commands()), tu::show({settingFrame(0x09, 1, true)}));
         w->ui->hsBite->setValue(7000);
         w->ui->hsTrigger->setValue(180);
         sim::clearLog();
         for (QPushButton *save : {w->ui->pbSaveP, w->ui->pbSaveEnc, w->ui->pbSaveEnc})
             QCOMPARE(clickAnswering(save), kSaved);
         QCOMPARE(tu::show(tu::commands()),
-                 tu::show({paddleFrame(7000, 0xEF, {4096, 4096, 0, 0}), settingFrame(4, 180, 0xEF)}));
+                 tu::show({paddleFrame(7000, true, {4096, 4096, 0, 0}), settingFrame(4, 180, true)}));
 
         w->ui->hsBite->setValue(6000);
         w->ui->hsTrigger->setValue(200);
@@ -192,7 +196,7 @@ private slots:
             w->onCalibrate();
             sim::setPaddles(kPid, 1000, 1000);
             QTRY_COMPARE(w->ui->pgAdcR->value(), 1000);
-            QCOMPARE(clickAnswering(button), QStringLiteral("Error/Calibration not stored. Press the paddle "
+            QCOMPARE(clickAnswering(button), QStringLiteral("Error: Calibration not stored. Press the paddle "
                                                             "fully while calibrating."));
             QCOMPARE(sim::live(kPid).paddleLimits, sim::flash(kPid).paddleLimits);
         }
@@ -315,6 +319,45 @@ private slots:
         }
         auto none = upload(*w, dir.filePath("nothing-here.bin"));
         QVERIFY(none && !none->answered() && tu::commands().empty());
+    }
+
+    // Back up, change the wheel, restore: the wheel and every page hold the
+    // backed-up values again; Enter at the question restores nothing.
+    void backUpAndRestore() {
+        auto w = tu::connectedWindow("M-ZEN");
+        QVERIFY(w);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("mine.json"));
+        {
+            QString offered;
+            tu::BoxLog backUp({pick(path, &offered)});
+            w->button("pbBackUp")->click();
+            QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("M-ZEN-settings.json"));
+            QTRY_COMPARE(backUp.said,
+                         QStringList{QStringLiteral("Success: Settings saved to %1.").arg(path)});
+        }
+
+        sim::WheelState changed = sim::flash(kPid);
+        changed.paddleValue = 1234;
+        changed.settings[device::SetEncoderPulse] = 200;
+        sim::setFlash(kPid, changed);
+        w->readPaddleRecord();
+        w->readEncoderPulseWidth();
+        QCOMPARE(w->ui->hsBite->value(), 1234);
+        const QString changes = "Bite point: 12.34 % -> 50.00 %\nEncoder pulse: 200 ms -> 100 ms";
+        {
+            tu::BoxLog declined({pick(path), [](QWidget *box) { QTest::keyClick(box, Qt::Key_Return); }});
+            w->button("pbRestore")->click();  // Enter: No, the default
+            QTRY_VERIFY2(declined.said.value(0).contains(changes), qPrintable(declined.said.value(0)));
+            QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(1234));
+        }
+        tu::BoxLog restore({pick(path)});
+        w->button("pbRestore")->click();
+        QTRY_VERIFY(restore.said.value(1).endsWith(": Settings restored."));
+        QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
+        QCOMPARE(sim::flash(kPid).settings[device::SetEncoderPulse], 100);
+        QCOMPARE(w->ui->hsBite->value(), 5000);
+        QCOMPARE(w->ui->hsTrigger->value(), 100);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "device/models.h"
 #include "device/wheelops.h"
 #include "firmware/firmwareops.h"
+#include "framelog.h"
 #include "leds/ledops.h"
 #include "settings/settingops.h"
 #include "sim/simwheel.h"
@@ -20,14 +21,9 @@ using namespace device;
 namespace {
 
 constexpr uint16_t kPid = 0x2009;
-using Bytes = std::vector<uint8_t>;
+using tu::Bytes, tu::commands, tu::frame;
 using Requests = std::vector<std::pair<int, int>>;
-
-Bytes frame(std::initializer_list<int> leading) {
-    Bytes f(20, 0);
-    std::copy(leading.begin(), leading.end(), f.begin());
-    return f;
-}
+Requests requests() { return tu::readRequests(); }
 
 // A ZORIX (eight LED blocks) holding something other than the factory's.
 void fresh() {
@@ -44,22 +40,6 @@ void fresh() {
     for (size_t i = 0; i < s.ledTable.size(); ++i) s.ledTable[i] = uint8_t(i * 7 + 1);
     sim::setFlash(kPid, s);
     CHECK(Device::instance().open(kVendorId, kPid));
-}
-
-// Read record requests as (record, sub-index), and every other frame the
-// wheel was sent (failed ones included), in order.
-Requests requests() {
-    Requests out;
-    for (const auto &e : sim::frameLog())
-        if (e.op == sim::Op::Send && e.bytes[1] == CmdReadRecord) out.emplace_back(e.bytes[2], e.bytes[3]);
-    return out;
-}
-std::vector<Bytes> commands() {
-    std::vector<Bytes> out;
-    for (const auto &e : sim::frameLog())
-        if (e.op == sim::Op::Write || (e.op == sim::Op::Send && e.bytes[1] != CmdReadRecord))
-            out.push_back(e.bytes);
-    return out;
 }
 
 enum Got { Failed, Wrong, Right };

@@ -12,29 +12,6 @@ QString show(const std::vector<Bytes> &frames) {
     return out.join(QLatin1Char('\n'));
 }
 
-Bytes frame(std::initializer_list<int> leading) {
-    Bytes f(20, 0);
-    std::copy(leading.begin(), leading.end(), f.begin());
-    return f;
-}
-
-std::vector<Bytes> commands() {
-    std::vector<Bytes> out;
-    for (const auto &e : sim::frameLog()) {
-        if (e.op == sim::Op::Write || (e.op == sim::Op::Send && !(e.bytes.size() > 1 && e.bytes[1] == 0x0B)))
-            out.push_back(e.bytes);
-    }
-    return out;
-}
-
-std::vector<std::pair<int, int>> readRequests() {
-    std::vector<std::pair<int, int>> out;
-    for (const auto &e : sim::frameLog())
-        if (e.op == sim::Op::Send && e.bytes.size() > 3 && e.bytes[1] == 0x0B)
-            out.emplace_back(e.bytes[2], e.bytes[3]);
-    return out;
-}
-
 QByteArray payload(uint16_t right, uint16_t left, uint64_t bits) {
     const std::vector<uint8_t> r = sim::inputReport(right, left, bits);
     return QByteArray(reinterpret_cast<const char *>(r.data()) + 1, int(r.size()) - 1);
@@ -103,13 +80,26 @@ std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which) {
     });
 }
 
-BoxLog::BoxLog() {
+QString clickAnswering(QAbstractButton *button) {
+    auto box = answerBox(QMessageBox::Ok);
+    button->click();
+    return box->title() + ": " + box->text();
+}
+
+BoxLog::BoxLog(std::vector<ModalAnswerer::Answer> script) : m_script(std::move(script)), m_box(next()) {
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (!m_box->answered()) return;
-        said << m_box->title() + ": " + m_box->text();
-        m_box = answerBox(QMessageBox::Yes);
+        if (!m_box->text().isEmpty()) said << m_box->title() + ": " + m_box->text();
+        m_box = next();
     });
     m_timer.start(2);
+}
+
+std::unique_ptr<ModalAnswerer> BoxLog::next() {
+    if (m_script.empty()) return answerBox(QMessageBox::Yes);
+    auto box = std::make_unique<ModalAnswerer>(m_script.front());
+    m_script.erase(m_script.begin());
+    return box;
 }
 
 void isolateSettings() {

@@ -7,6 +7,7 @@
 #include "app/main.h"
 #include "app/mainwindow.h"
 #include "device/device.h"
+#include "framelog.h"
 #include "sim/simwheel.h"
 #include "ui_mainwindow.h"
 
@@ -44,18 +45,9 @@ public:
 
 namespace tu {
 
-using Bytes = std::vector<uint8_t>;
-
 QByteArray hex(const Bytes &b);
 // Frames one per line, for a comparison that shows where they differ.
 QString show(const std::vector<Bytes> &frames);
-// A 20-byte frame: the given leading bytes, zeros after them.
-Bytes frame(std::initializer_list<int> leading);
-// Everything the wheel was asked to do (feature reports other than Read
-// record, and output reports), in order; failed calls included.
-std::vector<Bytes> commands();
-// Read record requests as (record, sub-index), in order.
-std::vector<std::pair<int, int>> readRequests();
 // The data bytes of an input report, as the reader hands them on.
 QByteArray payload(uint16_t right, uint16_t left, uint64_t bits);
 
@@ -93,18 +85,23 @@ private:
 // Clicks the given standard button of the next message box (any other
 // dialog is rejected).
 std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which);
+// Clicks `button` and answers the box it shows with OK: "title: text".
+QString clickAnswering(QAbstractButton *button);
 
-// Answers every message box as it comes (Yes where it asks, otherwise OK)
-// and keeps each one's "title: text". Its own timer arms the next answer, so
-// a box that opens inside the wait for the one before is answered too.
+// Answers the modal dialogs as they come, with the answers of `script` while
+// it lasts, then every message box with Yes where it asks, otherwise OK; keeps
+// each box's "title: text". Its own timer arms the next answer, so a box that
+// opens inside the wait for the one before is answered too.
 class BoxLog : public QObject {
 public:
-    BoxLog();
+    explicit BoxLog(std::vector<ModalAnswerer::Answer> script = {});
     QStringList said;
     bool claims(const char *pattern) const { return !said.filter(QRegularExpression(pattern)).isEmpty(); }
 
 private:
-    std::unique_ptr<ModalAnswerer> m_box = answerBox(QMessageBox::Yes);
+    std::unique_ptr<ModalAnswerer> next();
+    std::vector<ModalAnswerer::Answer> m_script;
+    std::unique_ptr<ModalAnswerer> m_box;
     QTimer m_timer;
 };
 
