@@ -55,12 +55,6 @@ QString changes(const sim::WheelState &before, const sim::WheelState &after) {
     return out.join(QStringLiteral(", "));
 }
 
-void writeAll(const QString &path, const QByteArray &data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
 }  // namespace
 
 class CtlTest : public QObject {
@@ -71,9 +65,9 @@ class CtlTest : public QObject {
 
 private slots:
     void initTestCase() {
-        writeAll(file("image.bin"), QByteArray(int(device::kMaxFirmwareSize), '\x5A'));
-        writeAll(file("big.bin"), QByteArray(int(device::kMaxFirmwareSize) + 1, '\x5A'));
-        writeAll(file("empty.bin"), QByteArray());
+        tu::writeFile(file("image.bin"), QByteArray(int(device::kMaxFirmwareSize), '\x5A'));
+        tu::writeFile(file("big.bin"), QByteArray(int(device::kMaxFirmwareSize) + 1, '\x5A'));
+        tu::writeFile(file("empty.bin"), QByteArray());
     }
 
     // `input`: the answers typed, or for restore how its file (an M-ZEN's
@@ -170,14 +164,14 @@ private slots:
             QFile f(path);
             QVERIFY(f.open(QIODevice::ReadOnly));
             const QByteArray backup = f.readAll();
-            if (input.startsWith(QLatin1Char('{'))) writeAll(path, input.toUtf8());
-            else if (input == QLatin1String("cut")) writeAll(path, backup.left(backup.size() / 2));
+            if (input.startsWith(QLatin1Char('{'))) tu::writeFile(path, input.toUtf8());
+            else if (input == QLatin1String("cut")) tu::writeFile(path, backup.left(backup.size() / 2));
             else if (input.startsWith(QLatin1Char('"'))) {
                 const QByteArray key = input.section(QLatin1Char(':'), 0, 0).toUtf8();
                 const qsizetype at = backup.indexOf(key), end = backup.indexOf('\n', at);
                 QVERIFY(at > 0);
-                writeAll(path, backup.left(at) + input.toUtf8() + (backup.at(end - 1) == ',' ? "," : "") +
-                                   backup.mid(end));
+                tu::writeFile(path, backup.left(at) + input.toUtf8() +
+                                        (backup.at(end - 1) == ',' ? "," : "") + backup.mid(end));
             }
         }
         if (model.isEmpty()) tu::resetBus();

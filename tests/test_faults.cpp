@@ -134,19 +134,14 @@ class FaultsTest : public QObject {
         if (arm) arm();
         w = tu::makeWindow();
     }
-    // Connected, on whichever page is in front.
-    bool linked() {
-        return device::Device::instance().isOpen() && w->productId != 0 && w->ui->pbStatus->isHidden() &&
-               w->eventThread.isRunning() && !w->timers.retry.isActive();
-    }
     // After a fault: connected again, or back on the bus after a pull. A
     // retry is driven here, not waited for.
     void settle() {
         QTRY_COMPARE(sim::pendingFaults(), 0);
         if (!sim::isPlugged(kPid)) return replug();
-        QTRY_VERIFY(linked() || tu::waiting(*w));
+        QTRY_VERIFY(tu::linked(*w) || tu::waiting(*w));
         if (tu::waiting(*w)) w->onInit();  // the retry, driven: no second one left pending
-        QVERIFY(linked());
+        QVERIFY(tu::linked(*w));
     }
     // Back on the bus after a pull: the window shows what the wheel keeps.
     void replug() {
@@ -384,11 +379,10 @@ private slots:
         open("M-ZEN");
         QTRY_VERIFY(tu::connected(*w));
         w->timers.poll.stop();  // only the upload sends
-        QFile f(temp.filePath("fw.bin"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(fw) == fw.size());
-        f.close();
+        const QString path = tu::writeFile(temp.filePath("fw.bin"), fw);
+        QVERIFY(!path.isEmpty());
         sim::injectFault(sim::Op::Send, nth, sim::Fault(fault));
-        w->ui->lePath->setText(f.fileName());
+        w->ui->lePath->setText(path);
         w->ui->pbUpgrade->click();
         QTRY_COMPARE(boxes->said.size(), 1);
         QVERIFY(w->upgradeThread.wait(5000));
@@ -445,10 +439,7 @@ private slots:
     // redirects nothing.
     void newerImageReachesWheel() {
         online();
-        const QString precious = userFiles.filePath("precious.bin");
-        QFile f(precious);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("keep me") == 7);
-        f.close();
+        const QString precious = tu::writeFile(userFiles.filePath("precious.bin"), "keep me");
         QVERIFY(QFile::link(precious, firmware::tempFirmwarePath()));
         serve(versionJson("Mar 7 2024,15:21", md5(fw).toUpper()));
 
@@ -463,6 +454,7 @@ private slots:
         QTRY_VERIFY(w->upgradeThread.isFinished());
         QVERIFY(!QFileInfo(firmware::tempFirmwarePath()).isSymLink() &&
                 !QFile::exists(firmware::tempFirmwarePath()));
+        QFile f(precious);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("keep me"));
     }

@@ -53,8 +53,7 @@ class SettingsTest : public QObject {
     QString file(const char *name, int size) {
         QByteArray data(size, '\0');
         std::iota(data.begin(), data.end(), char(5));
-        QFile f(dir.filePath(QLatin1String(name)));
-        return f.open(QIODevice::WriteOnly) && f.write(data) == size ? f.fileName() : QString();
+        return tu::writeFile(dir.filePath(QLatin1String(name)), data);
     }
 
     // MANUAL UPDATE for `path`: the box it showed (answered or not) once the
@@ -252,17 +251,14 @@ private slots:
         QVERIFY(w);
         for (bool yes : {false, true}) {
             sim::clearLog();
-            std::unique_ptr<tu::ModalAnswerer> confirmation;
-            tu::ModalAnswerer question([&](QWidget *box) {
-                confirmation = tu::answerBox(QMessageBox::Ok);
-                auto *b = static_cast<QMessageBox *>(box);
-                yes ? b->button(QMessageBox::Yes)->click() : QTest::keyClick(b, Qt::Key_Return);
-            });
+            tu::BoxLog boxes({[yes](QWidget *box) {
+                yes ? static_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click()
+                    : QTest::keyClick(box, Qt::Key_Return);
+            }});
             w->ui->pbClearFlash->click();
-            QCOMPARE(question.title() + '/' + question.text().section('\n', 0, 0),
-                     QString("Notify/Do you want to continue?"));
-            QVERIFY(confirmation && confirmation->answered() == yes);
-            QCOMPARE(confirmation->text(), QString(yes ? "Flash data has been cleared." : ""));
+            QTRY_COMPARE(boxes.said.size(), yes ? 2 : 1);
+            QCOMPARE(boxes.said.first().section('\n', 0, 0), QString("Notify: Do you want to continue?"));
+            QVERIFY(!yes || boxes.said.last().endsWith(": Flash data has been cleared."));
             QCOMPARE(tu::show(tu::commands()), yes ? tu::show({tu::frame({0x02, 0x0C, 0x10})}) : QString());
             QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(yes ? 5000 : 1234));
         }

@@ -84,9 +84,8 @@ const QString kHint = QString::fromLatin1(device::kNoAccessHint);
 device::HidrawScan scanOf(const QTemporaryDir &root, const char *hidId, bool (*check)(const std::string &)) {
     QDir(root.path()).mkpath(QStringLiteral("sys/hidraw0/device"));
     QDir(root.path()).mkpath(QStringLiteral("dev"));
-    QFile uevent(root.filePath(QStringLiteral("sys/hidraw0/device/uevent")));
-    if (uevent.open(QIODevice::WriteOnly))
-        uevent.write(QByteArray("DRIVER=hid-generic\nHID_ID=") + hidId + "\nHID_NAME=Some device\n");
+    tu::writeFile(root.filePath(QStringLiteral("sys/hidraw0/device/uevent")),
+                  QByteArray("DRIVER=hid-generic\nHID_ID=") + hidId + "\nHID_NAME=Some device\n");
     QFile(root.filePath(QStringLiteral("dev/hidraw0"))).open(QIODevice::WriteOnly);
     return {root.filePath(QStringLiteral("sys")).toStdString(),
             root.filePath(QStringLiteral("dev")).toStdString(), check};

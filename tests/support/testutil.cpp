@@ -28,10 +28,12 @@ std::unique_ptr<TestWindow> makeWindow() {
     return w;
 }
 
-bool connected(TestWindow &w) {
+bool linked(TestWindow &w) {
     return device::Device::instance().isOpen() && w.productId != 0 && w.ui->pbStatus->isHidden() &&
-           w.ui->stackedWidget->currentIndex() == 0 && w.eventThread.isRunning();
+           w.eventThread.isRunning() && !w.timers.retry.isActive();
 }
+
+bool connected(TestWindow &w) { return linked(w) && w.ui->stackedWidget->currentIndex() == 0; }
 
 bool waiting(TestWindow &w) {
     return !device::Device::instance().isOpen() && w.ui->pbStatus->isVisible() &&
@@ -100,6 +102,11 @@ std::unique_ptr<ModalAnswerer> BoxLog::next() {
     auto box = std::make_unique<ModalAnswerer>(m_script.front());
     m_script.erase(m_script.begin());
     return box;
+}
+
+QString writeFile(const QString &path, const QByteArray &data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size() ? path : QString();
 }
 
 void isolateSettings() {

@@ -55,7 +55,10 @@ QByteArray payload(uint16_t right, uint16_t left, uint64_t bits);
 void resetBus();
 // A shown window; the caller plugs wheels before or after.
 std::unique_ptr<TestWindow> makeWindow();
-// The window has opened a wheel, identified it and shows the inputs page.
+// The window has opened a wheel, identified it and reads its input, with no
+// retry pending.
+bool linked(TestWindow &w);
+// Linked, and showing the inputs page.
 bool connected(TestWindow &w);
 // No wheel open, the waiting page shown and the retry pending.
 bool waiting(TestWindow &w);
@@ -104,6 +107,9 @@ private:
     std::unique_ptr<ModalAnswerer> m_box;
     QTimer m_timer;
 };
+
+// Writes `data` to `path`, whole: the path, or empty when it could not.
+QString writeFile(const QString &path, const QByteArray &data);
 
 // Keeps this program and those it starts away from the user's settings,
 // runtime folder (the single-instance guard's sockets) and temporary folder:
