@@ -182,7 +182,8 @@ bool PaintCache::paint(QPaintEvent *event) {
 }
 
 int chunkLength(const QProgressBar *bar) {
-    if (bar->isTextVisible() || bar->maximum() <= bar->minimum() || bar->value() < bar->minimum()) return -1;
+    const bool textShows = bar->isTextVisible() && bar->palette().color(QPalette::Text).alpha() != 0;
+    if (textShows || bar->maximum() <= bar->minimum() || bar->value() < bar->minimum()) return -1;
     QStyleOptionProgressBar option;
     option.initFrom(bar);
     const bool horizontal = bar->orientation() == Qt::Horizontal;

@@ -75,5 +75,5 @@ private:
 class QProgressBar;
 // The key of a progress bar: the length of its chunk as the style sheet
 // style draws it, which is all of its looks that its value changes. Negative
-// while it shows its text or has no range.
+// while it shows its text in a colour, or has no range.
 int chunkLength(const QProgressBar *bar);

@@ -123,9 +123,16 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWi
         if (indicator) new PaintCache(indicator);
     for (QProgressBar *bar : {ui->pgAdcL, ui->pgAdcR}) {
         new PaintCache(bar, [bar] { return chunkLength(bar); });
-        // A bar formats its text, hidden, anew with every value; the C locale
-        // spares it a third of that, the system's locale being asked each time.
-        bar->setLocale(QLocale::c());
+        // Before it takes a value, a bar whose text hides formats that text and
+        // asks the style sheet style for its chunk's geometry, most of what a
+        // report costs; one whose text names the value asks nothing. So the
+        // text names the value and is drawn in no colour: the bar looks as the
+        // form has it.
+        bar->setFormat(QStringLiteral("%v"));
+        bar->setTextVisible(true);
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Text, Qt::transparent);
+        bar->setPalette(palette);
     }
 
     enterWaitingState();

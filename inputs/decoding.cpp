@@ -33,9 +33,8 @@ void MainWindow::onJoystickEvent(QByteArray data) {
                 payload);
     const quint32 right = inputs::rightPaddle(payload);
     const quint32 left = inputs::leftPaddle(payload);
-    // Each change is repainted, in the next frame: by itself QProgressBar
-    // asks for a repaint at once, and only after changes of several pixels,
-    // so that it would go on showing an older position.
+    // Each change is repainted in the next frame: by itself QProgressBar
+    // would repaint at once, as its text names the value.
     for (const auto &[bar, value] : {std::pair{ui->pgAdcR, int(right)}, std::pair{ui->pgAdcL, int(left)}}) {
         if (bar->value() == value) continue;
         const bool shown = bar->isVisible();

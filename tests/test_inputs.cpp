@@ -148,7 +148,7 @@ private slots:
 
     // What live reports leave on screen, painted from copies, is what the
     // window paints from scratch: stick indicators sharing a spot, bars at
-    // any value and moved by a pixel.
+    // any value and moved by a pixel, and no bar text.
     void liveFramesLookLikeAFreshPaint() {
         auto w = tu::connectedWindow("M-ZEN");
         QVERIFY(w);
@@ -174,6 +174,10 @@ private slots:
         const int paints = bar.paints;
         QTRY_VERIFY(bar.paints > paints);
         QCOMPARE(w->screen()->grabWindow(w->winId()).toImage(), live);
+        // A bar names its value in no colour: it looks as with no text.
+        const QImage named = w->ui->pgAdcR->grab().toImage();
+        w->ui->pgAdcR->setTextVisible(false);
+        QCOMPARE(w->ui->pgAdcR->grab().toImage(), named);
     }
 };
 

@@ -77,9 +77,11 @@ public:
             lit.push_back(window->widget(inputs::kIndicatorNames[size_t(input)]));
         }
         sim::setPaddles(kProductId, 2600, 1300);
+        // The paddles' report may come before or after the presses'.
         const bool allLit = QTest::qWaitFor(
             [&] {
-                return std::all_of(lit.begin(), lit.end(), [](QWidget *w) { return w && w->isVisible(); });
+                return std::all_of(lit.begin(), lit.end(), [](QWidget *w) { return w && w->isVisible(); }) &&
+                       window->ui->pgAdcR->value() == 2600 && window->ui->pgAdcL->value() == 1300;
             },
             3000);
         take(*window, prefix + QStringLiteral("-inputs.png"), allLit && !lit.empty());
