@@ -33,15 +33,10 @@ void MainWindow::onJoystickEvent(QByteArray data) {
                 payload);
     const quint32 right = inputs::rightPaddle(payload);
     const quint32 left = inputs::leftPaddle(payload);
-    // Each change is repainted in the next frame: by itself QProgressBar
-    // would repaint at once, as its text names the value.
-    for (const auto &[bar, value] : {std::pair{ui->pgAdcR, int(right)}, std::pair{ui->pgAdcL, int(left)}}) {
-        if (bar->value() == value) continue;
-        const bool shown = bar->isVisible();
-        if (shown) bar->setUpdatesEnabled(false);
-        bar->setValue(value);
-        if (shown) bar->setUpdatesEnabled(true);  // one update
-    }
+    // A bar whose text names its value repaints every change, and the frame
+    // pacer holds that repaint back to the next frame.
+    ui->pgAdcR->setValue(int(right));
+    ui->pgAdcL->setValue(int(left));
     if (ui->pbCalL->isChecked()) {
         if (left > leftMax) leftMax = left;
         if (left < leftMin) leftMin = left;

@@ -74,12 +74,16 @@ ModalAnswerer::ModalAnswerer(Answer answer) : m_answer(std::move(answer)) {
     m_timer.start(5);
 }
 
-std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which) {
-    return std::make_unique<ModalAnswerer>([which](QWidget *modal) {
+ModalAnswerer::Answer clickOn(QMessageBox::StandardButton which) {
+    return [which](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         if (QAbstractButton *b = box ? box->button(which) : nullptr) b->click();
         else if (auto *dialog = qobject_cast<QDialog *>(modal)) dialog->reject();
-    });
+    };
+}
+
+std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which) {
+    return std::make_unique<ModalAnswerer>(clickOn(which));
 }
 
 QString clickAnswering(QAbstractButton *button) {
@@ -90,18 +94,19 @@ QString clickAnswering(QAbstractButton *button) {
 
 BoxLog::BoxLog(std::vector<ModalAnswerer::Answer> script) : m_script(std::move(script)), m_box(next()) {
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        if (!m_box->answered()) return;
-        if (!m_box->text().isEmpty()) said << m_box->title() + ": " + m_box->text();
-        m_box = next();
+        if (m_box->answered()) m_box = next();
     });
     m_timer.start(2);
 }
 
 std::unique_ptr<ModalAnswerer> BoxLog::next() {
-    if (m_script.empty()) return answerBox(QMessageBox::Yes);
-    auto box = std::make_unique<ModalAnswerer>(m_script.front());
-    m_script.erase(m_script.begin());
-    return box;
+    const ModalAnswerer::Answer answer = m_script.empty() ? clickOn(QMessageBox::Yes) : m_script.front();
+    if (!m_script.empty()) m_script.erase(m_script.begin());
+    // Kept as it is answered: once the code that showed it goes on, it is here.
+    return std::make_unique<ModalAnswerer>([this, answer](QWidget *modal) {
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) said << box->windowTitle() + ": " + box->text();
+        answer(modal);
+    });
 }
 
 QString writeFile(const QString &path, const QByteArray &data) {

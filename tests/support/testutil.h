@@ -85,8 +85,9 @@ private:
     QString m_title, m_text;
     QMessageBox::Icon m_icon = QMessageBox::NoIcon;
 };
-// Clicks the given standard button of the next message box (any other
-// dialog is rejected).
+// Clicks the given standard button of a message box (any other dialog is
+// rejected); answerBox does so to the next one.
+ModalAnswerer::Answer clickOn(QMessageBox::StandardButton which);
 std::unique_ptr<ModalAnswerer> answerBox(QMessageBox::StandardButton which);
 // Clicks `button` and answers the box it shows with OK: "title: text".
 QString clickAnswering(QAbstractButton *button);
