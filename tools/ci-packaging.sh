@@ -24,6 +24,10 @@ fi
 
 echo "== validating the desktop entry and the AppStream metadata"
 desktop-file-validate packaging/linux/orvane.desktop
+# The installed program, its icon, and the window class X11 names after the executable.
+for line in Exec=orvane Icon=orvane StartupWMClass=orvane; do
+  grep -qx "$line" packaging/linux/orvane.desktop || { echo "orvane.desktop lacks $line" >&2; exit 1; }
+done
 appstreamcli validate --no-net packaging/linux/example.tarnwell.orvane.metainfo.xml
 
 echo "== building the package"
