@@ -327,9 +327,11 @@ private slots:
             w->ui->pbSaveP->click();
             QTRY_VERIFY(boxes->claims("^Error: "));
             QCOMPARE(damaged(before, before, sim::flash(kPid)), QString());
-            // A live change asks the wheel first, so it applies the owner's limits.
+            // A live change asks the wheel first, so it applies the owner's
+            // limits, and the bite point set here.
             w->ui->rbPadL->click();
             QCOMPARE(sim::live(kPid).paddleLimits, before.paddleLimits);
+            QCOMPARE(sim::live(kPid).paddleValue, uint16_t(7000));
             intended.paddleValue = 7000;
         }
         w->ui->pbSaveP->click();

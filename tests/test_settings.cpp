@@ -98,8 +98,8 @@ private slots:
         }
         sim::clearLog();
         w->ui->rbPadR->click();
-        w->ui->hsBite->setValue(1234);
-        QCOMPARE(w->ui->lbBite->text(), QStringLiteral("12.34%"));
+        w->ui->hsBite->setValue(1205);
+        QCOMPARE(w->ui->lbBite->text(), QStringLiteral("12.05%"));
         emit w->ui->hsBite->sliderReleased();
         w->ui->rbPadNo->click();
         w->ui->hsBite->setValue(12);
@@ -111,7 +111,7 @@ private slots:
         emit w->ui->hsShifter->sliderReleased();
         QCOMPARE(w->ui->lbBite->text(), QStringLiteral("0.12%"));
         QCOMPARE(tu::show(tu::commands()),
-                 tu::show({paddleFrame(15001, false), paddleFrame(11235, false), paddleFrame(65535, false),
+                 tu::show({paddleFrame(15001, false), paddleFrame(11206, false), paddleFrame(65535, false),
                            paddleFrame(65535, false), paddleFrame(12, false), settingFrame(4, 180, false),
                            settingFrame(0x0A, 60, false)}));
         QCOMPARE(sim::flash(kPid).paddleValue, uint16_t(5000));
