@@ -163,6 +163,8 @@ private slots:
         int opens = 0;
         for (const auto &e : sim::frameLog()) opens += e.op == sim::Op::Open && e.productId == 0x200C;
         QCOMPARE(opens, 1);
+        sim::press(0x200C, 0);  // held as the wheel went, and hidden with it: shown again
+        QTRY_VERIFY(!w->ui->pbIB1->isHidden());
 
         const QList<QPushButton *> sidebar = {w->ui->pbS1, w->ui->pbS2, w->ui->pbS3, w->ui->pbS4,
                                               w->ui->pbS5};
