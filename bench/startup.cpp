@@ -8,12 +8,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 extern char **environ;
 
 namespace {
+
+// The probes end with _Exit at their first frame, before their scratch
+// folders are removed: they all go into this one, removed at the end.
+std::string scratch;
 
 struct Run {
     bool ok = false;
@@ -36,7 +42,9 @@ Run runOnce(const char *exe) {
 
     std::vector<std::string> env;
     for (char **e = environ; *e; ++e)
-        if (std::strncmp(*e, "ORVANE_BENCH_T0=", 16) != 0) env.emplace_back(*e);
+        if (std::strncmp(*e, "ORVANE_BENCH_T0=", 16) != 0 && std::strncmp(*e, "TMPDIR=", 7) != 0)
+            env.emplace_back(*e);
+    if (!scratch.empty()) env.push_back("TMPDIR=" + scratch);
     const size_t t0Slot = env.size();
     env.emplace_back();
     std::vector<char *> envp;
@@ -85,6 +93,9 @@ int main(int argc, char *argv[]) {
         return 2;
     }
     const int runs = int(bench::option(argc, argv, "--runs", 15));
+    const char *tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/orvane-startup-XXXXXX";
+    if (mkdtemp(pattern.data())) scratch = pattern;
     const char *form = nullptr;
     for (int i = 3; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--form") == 0) form = argv[i + 1];
@@ -156,5 +167,6 @@ int main(int argc, char *argv[]) {
                                bench::median(formKb) / fKb));
     bench::info(platform, "1. Start-up: Orvane's way (ms since exec, medians)", marks(phases, oMs));
     bench::info(platform, "1. Start-up: the floor's way (ms since exec, medians)", marks(floorPhases, fMs));
+    if (!scratch.empty()) std::filesystem::remove_all(scratch);
     return 0;
 }
