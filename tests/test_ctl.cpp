@@ -29,11 +29,7 @@ Run ctlRun(QStringList args, QString answers = QString()) {
 
 // A wheel of `model` as it left the factory, except for a stored encoder pulse of 150 ms.
 void plug(const std::string &model) {
-    tu::resetBus();
-    sim::plug(kPid, model);
-    sim::WheelState s = sim::flash(kPid);
-    s.settings[device::SetEncoderPulse] = 150;
-    sim::setFlash(kPid, s);
+    tu::plugWheel(kPid, model, [](sim::WheelState &s) { s.settings[device::SetEncoderPulse] = 150; });
 }
 
 // What `after` holds that `before` did not: "paddle 14251, setting 4=120, led 0=0f, extra 2=30".

@@ -33,11 +33,7 @@ QSet<QString> colorButtonsShown(TestWindow &w) {
 
 // Connects `w` to a wheel named `name`, its flash changed by `change` first.
 bool reconnect(TestWindow &w, const char *name, const std::function<void(sim::WheelState &)> &change = {}) {
-    tu::resetBus();
-    sim::plug(kPid, name);
-    sim::WheelState s = sim::flash(kPid);
-    if (change) change(s);
-    sim::setFlash(kPid, s);
+    tu::plugWheel(kPid, name, change);
     w.onInit();
     return QTest::qWaitFor([&] { return tu::connected(w); }, 5000);
 }

@@ -21,9 +21,8 @@ using namespace device;
 namespace {
 
 constexpr uint16_t kPid = 0x2009;
-using tu::Bytes, tu::commands, tu::frame;
+using tu::Bytes, tu::commands, tu::frame, tu::readRequests;
 using Requests = std::vector<std::pair<int, int>>;
-Requests requests() { return tu::readRequests(); }
 
 // A ZORIX (eight LED blocks) holding something other than the factory's.
 void fresh() {
@@ -169,7 +168,7 @@ TEST_CASE("every read asks for its record and decodes the answer") {
         fresh();
         sim::clearLog();
         CHECK_FOR(op.name,
-                  op.run(Device::instance()) == Right && requests() == op.reads && commands().empty());
+                  op.run(Device::instance()) == Right && readRequests() == op.reads && commands().empty());
     }
 }
 
@@ -200,7 +199,7 @@ TEST_CASE("an LED table read tells which block failed, and a second asks for tha
         CHECK(r.blocks == 8);
         for (int b = 0; b < 8; ++b) CHECK(r.answered[size_t(b)] == (b != failed));
         sim::clearLog();
-        CHECK(leds::completeLedTable(Device::instance(), r) && requests() == (Requests{{failed, 0}}) &&
+        CHECK(leds::completeLedTable(Device::instance(), r) && readRequests() == (Requests{{failed, 0}}) &&
               Bytes(r.table.begin(), r.table.end()) == sim::flash(kPid).ledTable);
     }
 }
@@ -210,7 +209,7 @@ TEST_CASE("every write sends its frames and says the wheel took them") {
         fresh();
         sim::clearLog();
         CHECK_FOR(op.name, op.run(Device::instance()) && commands() == op.frames);
-        CHECK_FOR(op.name, requests().size() == size_t(op.reads));
+        CHECK_FOR(op.name, readRequests().size() == size_t(op.reads));
     }
 }
 

@@ -22,6 +22,15 @@ void resetBus() {
     sim::reset();
 }
 
+void plugWheel(uint16_t pid, const std::string &name, const std::function<void(sim::WheelState &)> &change) {
+    resetBus();
+    sim::plug(pid, name);
+    if (!change) return;
+    sim::WheelState s = sim::flash(pid);
+    change(s);
+    sim::setFlash(pid, s);
+}
+
 std::unique_ptr<TestWindow> makeWindow() {
     auto w = std::make_unique<TestWindow>();
     w->show();
@@ -42,13 +51,7 @@ bool waiting(TestWindow &w) {
 
 std::unique_ptr<TestWindow> connectedWindow(const char *name, uint16_t pid,
                                             const std::function<void(sim::WheelState &)> &change) {
-    resetBus();
-    sim::plug(pid, name);
-    if (change) {
-        sim::WheelState s = sim::flash(pid);
-        change(s);
-        sim::setFlash(pid, s);
-    }
+    plugWheel(pid, name, change);
     auto w = makeWindow();
     // Once the first power poll, if any, has run and the posted page click too.
     const auto ready = [&] {

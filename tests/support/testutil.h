@@ -53,6 +53,9 @@ QByteArray payload(uint16_t right, uint16_t left, uint64_t bits);
 
 // An empty bus with no wheel open.
 void resetBus();
+// An empty bus but for `name` at `pid`, its stored state changed by `change`.
+void plugWheel(uint16_t pid, const std::string &name,
+               const std::function<void(sim::WheelState &)> &change = {});
 // A shown window; the caller plugs wheels before or after.
 std::unique_ptr<TestWindow> makeWindow();
 // The window has opened a wheel, identified it and reads its input, with no
